@@ -12,16 +12,15 @@ KLApiBinding::KLApiBinding() {
     if (!module)
         return;
     // In table order; resolution stops at the first missing name.
-    bool complete = Resolve(module, "KLInitialize", KLInitialize) &&
-                    Resolve(module, "KLRelease", KLRelease) &&
-                    Resolve(module, "KLGetDeviceID", KLGetDeviceID) &&
-                    Resolve(module, "KLGetAvailableChannel", KLGetAvailableChannel) &&
-                    Resolve(module, "KLOpenChannel", KLOpenChannel) &&
-                    Resolve(module, "KLCloseChannel", KLCloseChannel) &&
-                    Resolve(module, "KLSetOption", KLSetOption) &&
-                    Resolve(module, "KLReceiveCancel", KLReceiveCancel) &&
-                    Resolve(module, "KLGetStatus", KLGetStatus) &&
-                    Resolve(module, "KLReceive", KLReceive);
+    bool complete =
+        Resolve(module, "KLInitialize", KLInitialize) && Resolve(module, "KLRelease", KLRelease) &&
+        Resolve(module, "KLGetDeviceID", KLGetDeviceID) &&
+        Resolve(module, "KLGetAvailableChannel", KLGetAvailableChannel) &&
+        Resolve(module, "KLOpenChannel", KLOpenChannel) &&
+        Resolve(module, "KLCloseChannel", KLCloseChannel) &&
+        Resolve(module, "KLSetOption", KLSetOption) &&
+        Resolve(module, "KLReceiveCancel", KLReceiveCancel) &&
+        Resolve(module, "KLGetStatus", KLGetStatus) && Resolve(module, "KLReceive", KLReceive);
     if (!complete)
         return;
     initResult = KLInitialize();

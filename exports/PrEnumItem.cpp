@@ -10,8 +10,7 @@ constexpr int kFirstItemNameId = 1001;
 constexpr int kNameCapacity = 260;
 } // namespace
 
-extern "C" LONG WINAPI PrEnumItem(HMODULE resourceModule, LONG* index, char* name,
-                                  LONG* itemCode) {
+extern "C" LONG WINAPI PrEnumItem(HMODULE resourceModule, LONG* index, char* name, LONG* itemCode) {
     if (!index)
         return 1;
     char countText[8] = {};

@@ -21,6 +21,8 @@ StatusLibraryApp::StatusLibraryApp() : CWinApp(nullptr) {
     LanguageSection.clear();
 }
 
-BOOL StatusLibraryApp::InitInstance() { return CWinApp::InitInstance(); }
+BOOL StatusLibraryApp::InitInstance() {
+    return CWinApp::InitInstance();
+}
 
 StatusLibraryApp theApp;

@@ -10,4 +10,6 @@ HINSTANCE AfxGetResourceHandle() {
     return g_resourceModule ? g_resourceModule : AfxGetInstanceHandle();
 }
 
-void AfxSetResourceHandle(HINSTANCE module) { g_resourceModule = module; }
+void AfxSetResourceHandle(HINSTANCE module) {
+    g_resourceModule = module;
+}

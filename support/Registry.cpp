@@ -13,7 +13,9 @@ Registry::Registry(HKEY root, const char* subkey, bool create, REGSAM access) {
     open_ = ::RegOpenKeyExA(root, subkey, 0, access, &key_) == ERROR_SUCCESS ? 1 : 0;
 }
 
-Registry::~Registry() { Close(); }
+Registry::~Registry() {
+    Close();
+}
 
 void Registry::Close() noexcept {
     if (open_)

@@ -7,7 +7,9 @@
 
 namespace {
 
-std::string Sub(const ScratchKey& key, const char* name) { return key.path() + "\\" + name; }
+std::string Sub(const ScratchKey& key, const char* name) {
+    return key.path() + "\\" + name;
+}
 
 TEST(Registry, MissingKeyStaysClosedAndEveryOperationIsNeutral) {
     ScratchKey scratch("RegistryMissing");
@@ -100,9 +102,9 @@ TEST(Registry, StringWithoutTerminatorStopsAtTheDataSize) {
     ScratchKey scratch("RegistryUnterminated");
     Registry reg(HKEY_CURRENT_USER, scratch.c_str(), true);
     const char raw[3] = {'a', 'b', 'c'};
-    ASSERT_EQ(::RegSetValueExA(reg.Handle(), "Raw", 0, REG_BINARY,
-                               reinterpret_cast<const BYTE*>(raw), 3),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        ::RegSetValueExA(reg.Handle(), "Raw", 0, REG_BINARY, reinterpret_cast<const BYTE*>(raw), 3),
+        ERROR_SUCCESS);
     EXPECT_EQ(reg.GetString("Raw", "", 256), "abc");
     EXPECT_EQ(reg.GetString("Raw", "", 3), "abc");
 }
