@@ -99,6 +99,11 @@ bool SetInitResult(LONG result) {
     return root.SetDword("InitResult", static_cast<DWORD>(result)) == 1;
 }
 
+void ClearInitResult() {
+    Registry root(HKEY_CURRENT_USER, RootPath, false, KEY_ALL_ACCESS);
+    root.DeleteValue("InitResult");
+}
+
 int NextChannelHandle() {
     StoreLock lock;
     Registry root(HKEY_CURRENT_USER, RootPath, true);

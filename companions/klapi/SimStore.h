@@ -56,6 +56,7 @@ void ResetCalls();
 // What KLInitialize returns; 0 when not set.
 LONG InitResult();
 bool SetInitResult(LONG result);
+void ClearInitResult();
 
 // A new channel handle, unique within the prefix: 1 .. 0x7FFFFFFF.
 int NextChannelHandle();
