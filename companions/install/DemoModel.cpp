@@ -5,9 +5,8 @@
 namespace demo {
 
 const std::vector<const char*>& CommonFlags() {
-    static const std::vector<const char*> flags = {"KLAPIRECOVER", "RST_FREPLACE",
-                                                   "ERR_KLAPIINUSE", "ERR_OTHERS",
-                                                   "ERR_OSVERNOTSUPPORT"};
+    static const std::vector<const char*> flags = {"KLAPIRECOVER", "RST_FREPLACE", "ERR_KLAPIINUSE",
+                                                   "ERR_OTHERS", "ERR_OSVERNOTSUPPORT"};
     return flags;
 }
 
@@ -34,9 +33,8 @@ const std::vector<ItemDefault>& ItemDefaults() {
 
 const std::vector<Sound>& Sounds() {
     static const std::vector<Sound> sounds = {
-        {3, "kvr_error.wav"},   {6, "kvr_error.wav"},   {9, "kvr_warning.wav"},
-        {10, "kvr_ink.wav"},    {13, "kvr_warning.wav"}, {14, "kvr_error.wav"},
-        {15, "kvr_error.wav"}};
+        {3, "kvr_error.wav"},    {6, "kvr_error.wav"},  {9, "kvr_warning.wav"}, {10, "kvr_ink.wav"},
+        {13, "kvr_warning.wav"}, {14, "kvr_error.wav"}, {15, "kvr_error.wav"}};
     return sounds;
 }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "companions/install/DemoModel.h"
@@ -36,13 +37,13 @@ bool WritePrinterKey(const std::string& path, const char* name) {
     Registry key(HKEY_CURRENT_USER, path.c_str(), true);
     if (!key.IsOpen() || !key.SetString("Name", name))
         return false;
-    for (const demo::IntSetting& setting : demo::MonitorDefaults()) {
-        if (!key.SetDword(setting.key, static_cast<DWORD>(setting.value)))
-            return false;
-    }
+    const auto& defaults = demo::MonitorDefaults();
+    if (!std::all_of(defaults.begin(), defaults.end(), [&](const demo::IntSetting& setting) {
+            return key.SetDword(setting.key, static_cast<DWORD>(setting.value)) == 1;
+        }))
+        return false;
     Registry notify(HKEY_CURRENT_USER, path.c_str());
-    if (notify.Create(HKEY_CURRENT_USER, (path + "\\Notify").c_str(), nullptr, KEY_ALL_ACCESS) ==
-        0)
+    if (notify.Create(HKEY_CURRENT_USER, (path + "\\Notify").c_str(), nullptr, KEY_ALL_ACCESS) == 0)
         return notify.IsOpen();
     for (const demo::ItemDefault& item : demo::ItemDefaults()) {
         if (!notify.SetDword(Numbered("%03d", item.item).c_str(), static_cast<DWORD>(item.notify)))
@@ -130,8 +131,7 @@ bool Install(const std::string& dir, const std::string& soundSource, std::string
 
     if (!WritePrinterKey(std::string(demo::PrinterTargetsKey) + "\\" + demo::PrinterName,
                          demo::PrinterName) ||
-        !WritePrinterKey(std::string(demo::PortTargetsKey) + "\\" + demo::PortName,
-                         demo::PortName))
+        !WritePrinterKey(std::string(demo::PortTargetsKey) + "\\" + demo::PortName, demo::PortName))
         return Fail(error, "cannot write the printer keys under HKEY_CURRENT_USER");
 
     if (!simstore::SimPrinter(demo::PrinterName).Add(demo::Model) ||

@@ -1,10 +1,10 @@
 // The ten entry points. The variant builds of this module (see CMakeLists.txt)
 // differ only in the definitions tested here.
 #include <cstring>
-#include <mutex>
 #include <vector>
 
 #include "companions/klapi/ChannelTable.h"
+#include "companions/klapi/InitLevels.h"
 #include "companions/klapi/KlapiApi.h"
 #include "companions/klapi/SimStore.h"
 #include "companions/klapi/StatusWatcher.h"
@@ -12,14 +12,6 @@
 using simstore::SimPrinter;
 
 namespace {
-
-// Outstanding KLInitialize calls of this process that were not refused outright;
-// the last matching KLRelease stops the status watchers.
-std::mutex& InitLock() {
-    static std::mutex lock;
-    return lock;
-}
-int initCount = 0;
 
 int InitializeResult() {
 #if defined(KLAPI_VARIANT_INIT_FAILS)
@@ -50,11 +42,6 @@ bool IsFlag(int byPrinter) {
     return byPrinter == 0 || byPrinter == 1;
 }
 
-// The printer behind an open channel of this process.
-bool ChannelPrinter(int channel, channels::OpenChannel* open) {
-    return channels::Find(channel, open);
-}
-
 template <typename Body> int Guarded(const char* entryPoint, Body body) {
     try {
         simstore::CountCall(entryPoint);
@@ -69,25 +56,18 @@ template <typename Body> int Guarded(const char* entryPoint, Body body) {
 extern "C" int WINAPI KLInitialize() {
     return Guarded("KLInitialize", [] {
         int result = InitializeResult();
-        if (result >= 0) {
-            std::lock_guard<std::mutex> guard(InitLock());
-            if (initCount++ == 0)
-                channels::PruneEndedProcesses();
-        }
+        if (levels::Enter(result))
+            channels::PruneEndedProcesses();
         return result;
     });
 }
 
 extern "C" int WINAPI KLRelease() {
     return Guarded("KLRelease", [] {
-        bool last = false;
-        {
-            std::lock_guard<std::mutex> guard(InitLock());
-            if (initCount == 0)
-                return KLAPI_FAILURE;
-            last = --initCount == 0;
-        }
-        if (last)
+        int left = levels::Leave();
+        if (left < 0)
+            return KLAPI_FAILURE;
+        if (left == 1)
             watcher::StopAllWatchers();
         return KLAPI_OK;
     });
@@ -150,7 +130,7 @@ extern "C" int WINAPI KLOpenChannel(int byPrinter, const char* name, int channel
 extern "C" int WINAPI KLCloseChannel(int channel) {
     return Guarded("KLCloseChannel", [&] {
         channels::OpenChannel open;
-        if (!ChannelPrinter(channel, &open))
+        if (!channels::Find(channel, &open))
             return KLAPI_FAILURE;
         LONG scripted = 0;
         if (SimPrinter(open.printer.c_str()).ScriptedResult("KLCloseChannel", &scripted))
@@ -163,7 +143,7 @@ extern "C" int WINAPI KLCloseChannel(int channel) {
 extern "C" int WINAPI KLSetOption(int channel, int option, void* value) {
     return Guarded("KLSetOption", [&] {
         channels::OpenChannel open;
-        if (!ChannelPrinter(channel, &open))
+        if (!channels::Find(channel, &open))
             return KLAPI_FAILURE;
         SimPrinter printer(open.printer.c_str());
         LONG scripted = 0;
@@ -187,7 +167,7 @@ extern "C" int WINAPI KLSetOption(int channel, int option, void* value) {
 extern "C" int WINAPI KLReceiveCancel(int channel) {
     return Guarded("KLReceiveCancel", [&] {
         channels::OpenChannel open;
-        if (!ChannelPrinter(channel, &open))
+        if (!channels::Find(channel, &open))
             return KLAPI_FAILURE;
         LONG scripted = 0;
         if (SimPrinter(open.printer.c_str()).ScriptedResult("KLReceiveCancel", &scripted))
@@ -200,7 +180,7 @@ extern "C" int WINAPI KLReceiveCancel(int channel) {
 extern "C" int WINAPI KLGetStatus(int channel, void* buffer, int* size) {
     return Guarded("KLGetStatus", [&] {
         channels::OpenChannel open;
-        if (!size || !ChannelPrinter(channel, &open))
+        if (!size || !channels::Find(channel, &open))
             return KLAPI_FAILURE;
         SimPrinter printer(open.printer.c_str());
         if (!printer.Exists())
@@ -223,7 +203,7 @@ extern "C" int WINAPI KLGetStatus(int channel, void* buffer, int* size) {
 extern "C" int WINAPI KLReceive(int channel, void* buffer, int* size, int) {
     return Guarded("KLReceive", [&] {
         channels::OpenChannel open;
-        if (!size || !ChannelPrinter(channel, &open))
+        if (!size || !channels::Find(channel, &open))
             return KLAPI_FAILURE;
         SimPrinter printer(open.printer.c_str());
         if (!printer.Exists())

@@ -1,5 +1,6 @@
 #include "companions/klapi/SimStore.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "support/Registry.h"
@@ -21,8 +22,7 @@ DWORD ReadDword(HKEY root, const char* path, const char* name, DWORD fallback) {
 
 } // namespace
 
-StoreLock::StoreLock() {
-    mutex_ = ::CreateMutexA(nullptr, FALSE, "PqifSimStoreLock");
+StoreLock::StoreLock() : mutex_(::CreateMutexA(nullptr, FALSE, "PqifSimStoreLock")) {
     if (mutex_) {
         DWORD rc = ::WaitForSingleObject(mutex_, kLockWait);
         // An abandoned mutex still hands over ownership: its owner died mid-step.
@@ -44,10 +44,7 @@ std::string PrinterKeyName(const char* name) {
     if (length > kMaxKeyName)
         return {};
     std::string key(name, length);
-    for (char& c : key) {
-        if (c == '\\')
-            c = '/';
-    }
+    std::replace(key.begin(), key.end(), '\\', '/');
     return key;
 }
 
@@ -132,7 +129,6 @@ SimPrinter::SimPrinter(const char* name) : keyName_(PrinterKeyName(name)) {
     if (!keyName_.empty())
         keyPath_ = Join(PrintersPath, keyName_);
 }
-
 
 bool SimPrinter::Exists() const {
     if (keyPath_.empty())

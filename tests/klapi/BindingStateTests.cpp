@@ -9,17 +9,16 @@ using simtest::KlapiLoaded;
 namespace {
 
 int ResolvedCount(const KLApiBinding& b) {
-    const void* pointers[] = {
-        reinterpret_cast<const void*>(b.KLInitialize),
-        reinterpret_cast<const void*>(b.KLRelease),
-        reinterpret_cast<const void*>(b.KLGetDeviceID),
-        reinterpret_cast<const void*>(b.KLGetAvailableChannel),
-        reinterpret_cast<const void*>(b.KLOpenChannel),
-        reinterpret_cast<const void*>(b.KLCloseChannel),
-        reinterpret_cast<const void*>(b.KLSetOption),
-        reinterpret_cast<const void*>(b.KLReceiveCancel),
-        reinterpret_cast<const void*>(b.KLGetStatus),
-        reinterpret_cast<const void*>(b.KLReceive)};
+    const void* pointers[] = {reinterpret_cast<const void*>(b.KLInitialize),
+                              reinterpret_cast<const void*>(b.KLRelease),
+                              reinterpret_cast<const void*>(b.KLGetDeviceID),
+                              reinterpret_cast<const void*>(b.KLGetAvailableChannel),
+                              reinterpret_cast<const void*>(b.KLOpenChannel),
+                              reinterpret_cast<const void*>(b.KLCloseChannel),
+                              reinterpret_cast<const void*>(b.KLSetOption),
+                              reinterpret_cast<const void*>(b.KLReceiveCancel),
+                              reinterpret_cast<const void*>(b.KLGetStatus),
+                              reinterpret_cast<const void*>(b.KLReceive)};
     int count = 0;
     for (const void* p : pointers) {
         if (!p)
@@ -73,7 +72,7 @@ TEST(KLApiBindingRefused, ScriptedInitResultDecidesWhetherReleaseFollows) {
     struct Case {
         LONG result;
         DWORD releases;
-    } cases[] = {{-5, 0}, {-1, 0}, {1, 1}, {3, 1}};
+    } const cases[] = {{-5, 0}, {-1, 0}, {1, 1}, {3, 1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.result);
         simtest::InitResultGuard scripted(c.result);

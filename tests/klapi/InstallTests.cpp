@@ -27,8 +27,8 @@ void Dump(HKEY root, const std::string& path, std::set<std::string>* lines) {
         if (::RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) !=
             ERROR_SUCCESS)
             break;
-        std::string line = path + " : " + std::string(name, nameSize) + " = " +
-                           std::to_string(type) + ":";
+        std::string line =
+            path + " : " + std::string(name, nameSize) + " = " + std::to_string(type) + ":";
         for (DWORD b = 0; b < dataSize; ++b) {
             char hex[4];
             std::snprintf(hex, sizeof hex, "%02X", data[b]);
@@ -198,8 +198,7 @@ TEST(KvrInstall, InstallsTheDemoModelAndRemoveLeavesTheRegistryAsBefore) {
     // The per-user printer keys hold the settings file's defaults.
     ExpectPrinterKeyMatchesSettings(std::string(demo::PrinterTargetsKey) + "\\Kestrel_K7",
                                     "Kestrel_K7", ini);
-    ExpectPrinterKeyMatchesSettings(std::string(demo::PortTargetsKey) + "\\USB001", "USB001",
-                                    ini);
+    ExpectPrinterKeyMatchesSettings(std::string(demo::PortTargetsKey) + "\\USB001", "USB001", ini);
 
     // And a simulated printer answers for both names.
     for (const char* name : {demo::PrinterName, demo::PortName}) {

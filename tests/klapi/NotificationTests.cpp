@@ -58,8 +58,8 @@ private:
 };
 
 bool SetReplyFromOtherProcess(const SimulatedPrinter& printer, const char* text) {
-    return simtest::RunProgram(std::string("simprinter.exe set ") + printer.name() + " reply \"" + text +
-                        "\"")
+    return simtest::RunProgram(std::string("simprinter.exe set ") + printer.name() + " reply \"" +
+                               text + "\"")
                .exitCode == 0;
 }
 

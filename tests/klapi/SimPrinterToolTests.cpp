@@ -57,8 +57,9 @@ TEST(SimPrinterTool, ScriptsAPrinterThatTheStoreReadsBack) {
     ASSERT_EQ(RunProgram("simprinter.exe add PqifTest_Tool --model \"Vorne Test 9\"").exitCode, 0u);
     EXPECT_EQ(cleanup->DeviceId(), simstore::DefaultDeviceId("Vorne Test 9"));
 
-    EXPECT_EQ(RunProgram("simprinter.exe set PqifTest_Tool reply \"@BDC ST\\r\\nST:04;\\xFF\"").exitCode,
-              0u);
+    EXPECT_EQ(
+        RunProgram("simprinter.exe set PqifTest_Tool reply \"@BDC ST\\r\\nST:04;\\xFF\"").exitCode,
+        0u);
     EXPECT_EQ(AsText(cleanup->Bytes(simstore::ReplyValue)), "@BDC ST\r\nST:04;\xFF");
     EXPECT_EQ(RunProgram("simprinter.exe set PqifTest_Tool raw a\\x00b").exitCode, 0u);
     EXPECT_EQ(AsText(cleanup->Bytes(simstore::RawDataValue)), std::string("a\0b", 3));

@@ -109,11 +109,10 @@ inline ProgramRun RunProgram(const std::string& commandLine) {
     startup.hStdOutput = outWrite;
     startup.hStdError = errWrite;
     PROCESS_INFORMATION process{};
-    std::string line = "\"" + ProgramDir() + "\\" + commandLine.substr(0, commandLine.find(' ')) +
-                       "\"" +
-                       (commandLine.find(' ') == std::string::npos
-                            ? std::string()
-                            : commandLine.substr(commandLine.find(' ')));
+    std::string line =
+        "\"" + ProgramDir() + "\\" + commandLine.substr(0, commandLine.find(' ')) + "\"" +
+        (commandLine.find(' ') == std::string::npos ? std::string()
+                                                    : commandLine.substr(commandLine.find(' ')));
     std::vector<char> mutableLine(line.begin(), line.end());
     mutableLine.push_back('\0');
     BOOL started = ::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE,

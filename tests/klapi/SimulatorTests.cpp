@@ -72,8 +72,7 @@ TEST_F(Simulator, ChannelListProbesAndCountsWholeEntries) {
     std::string list = Packed({{4, 0x0004, 1}, {0x10010003, 0x8004, 2}});
     printer->SetBytes(simstore::ChannelsValue, list + "abc"); // a torn trailing entry is dropped
     int size = 0;
-    ASSERT_EQ(klapi.KLGetAvailableChannel(1, printer.name(), nullptr, &size),
-              KL_BUFFER_TOO_SMALL);
+    ASSERT_EQ(klapi.KLGetAvailableChannel(1, printer.name(), nullptr, &size), KL_BUFFER_TOO_SMALL);
     ASSERT_EQ(size, 16);
     std::vector<char> buffer(static_cast<size_t>(size) + 1, '\x5A');
     EXPECT_EQ(klapi.KLGetAvailableChannel(1, printer.name(), buffer.data(), &size), 2);

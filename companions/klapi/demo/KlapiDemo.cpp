@@ -87,7 +87,8 @@ int main(int argc, char** argv) {
     size = 0;
     int channelId = 0;
     if (channels(1, printer, nullptr, &size) == -4 && size > 0) {
-        std::vector<PQIF_CHANNEL_ENTRY> list(static_cast<size_t>(size) / sizeof(PQIF_CHANNEL_ENTRY));
+        std::vector<PQIF_CHANNEL_ENTRY> list(static_cast<size_t>(size) /
+                                             sizeof(PQIF_CHANNEL_ENTRY));
         int count = channels(1, printer, list.data(), &size);
         list.resize(count > 0 ? static_cast<size_t>(count) : 0);
         channelId = ChooseChannel(list);

@@ -18,9 +18,9 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 // Entry points that answer for a printer and can be scripted to fail.
-const char* const kScriptable[] = {"KLGetDeviceID", "KLGetAvailableChannel", "KLOpenChannel",
-                                   "KLCloseChannel", "KLSetOption",          "KLReceiveCancel",
-                                   "KLGetStatus",    "KLReceive"};
+const char* const kScriptable[] = {
+    "KLGetDeviceID", "KLGetAvailableChannel", "KLOpenChannel", "KLCloseChannel",
+    "KLSetOption",   "KLReceiveCancel",       "KLGetStatus",   "KLReceive"};
 const char* const kLying[] = {"KLGetStatus", "KLReceive"};
 
 const char kUsage[] =
@@ -185,7 +185,7 @@ int Lie(int argc, char** argv) {
     if (!Existing(argv[2], &printer, &rc))
         return rc;
     return printer.SetLie(argv[3], static_cast<LONG>(extra)) ? kExitOk
-                                                              : Failed("cannot write the value");
+                                                             : Failed("cannot write the value");
 }
 
 int InUse(int argc, char** argv) {
@@ -196,7 +196,7 @@ int InUse(int argc, char** argv) {
     if (!Existing(argv[2], &printer, &rc))
         return rc;
     return printer.SetInUse(std::strcmp(argv[3], "on") == 0) ? kExitOk
-                                                              : Failed("cannot write the value");
+                                                             : Failed("cannot write the value");
 }
 
 int InitResult(int argc, char** argv) {
@@ -270,7 +270,7 @@ int main(int argc, char** argv) {
         return List(argc);
     if (command == "calls")
         return Calls(argc, argv);
-    const char* const withName[] = {"add",    "remove", "set", "unset", "fail",
+    const char* const withName[] = {"add",    "remove", "set",   "unset", "fail",
                                     "unfail", "lie",    "inuse", "show"};
     if (!IsOneOf(command.c_str(), withName))
         return Usage(("unknown command " + command).c_str());

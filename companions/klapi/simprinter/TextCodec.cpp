@@ -134,9 +134,9 @@ bool ParseNumber(const std::string& text, long long low, long long high, long lo
     constexpr long long kBound = 1LL << 40;
     long long magnitude = 0;
     for (; at < text.size(); ++at) {
-        int digit = hex ? HexDigit(text[at]) : (text[at] >= '0' && text[at] <= '9')
-                                                   ? text[at] - '0'
-                                                   : -1;
+        int digit = hex                                    ? HexDigit(text[at])
+                    : (text[at] >= '0' && text[at] <= '9') ? text[at] - '0'
+                                                           : -1;
         if (digit < 0)
             return false;
         magnitude = magnitude * (hex ? 16 : 10) + digit;
@@ -158,8 +158,8 @@ bool ParseChannelList(const std::string& text, std::vector<std::uint8_t>* packed
     size_t start = 0;
     for (;;) {
         size_t comma = text.find(',', start);
-        std::string entry = text.substr(start, comma == std::string::npos ? std::string::npos
-                                                                          : comma - start);
+        std::string entry =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         size_t first = entry.find(':');
         size_t second = first == std::string::npos ? first : entry.find(':', first + 1);
         long long id = 0, flags = 0, value = 0;
