@@ -237,6 +237,26 @@ bool SimPrinter::SetLie(const char* entryPoint, LONG extra) {
     return key.SetDword(name.c_str(), static_cast<DWORD>(extra)) == 1;
 }
 
+std::string SimPrinter::String(const char* value) const {
+    Registry key(Root(), keyPath_.c_str());
+    DWORD size = key.GetValueSize(value);
+    return size ? key.GetString(value, "", size + 1) : std::string();
+}
+
+bool SimPrinter::SetString(const char* value, const std::string& text) {
+    Registry key(Root(), keyPath_.c_str(), false, KEY_ALL_ACCESS);
+    return key.SetString(value, text.c_str()) == 1;
+}
+
+DWORD SimPrinter::Dword(const char* value, DWORD defaultValue) const {
+    return ReadDword(Root(), keyPath_.c_str(), value, defaultValue);
+}
+
+bool SimPrinter::SetDword(const char* value, DWORD data) {
+    Registry key(Root(), keyPath_.c_str(), false, KEY_ALL_ACCESS);
+    return key.SetDword(value, data) == 1;
+}
+
 std::vector<std::string> SimPrinter::ValueNames() const {
     std::vector<std::string> names;
     Registry key(Root(), keyPath_.c_str());

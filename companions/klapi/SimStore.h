@@ -23,6 +23,12 @@ constexpr const char* RawDataValue = "RawData";
 constexpr const char* InUseValue = "InUse";
 constexpr const char* FailPrefix = "Fail.";
 constexpr const char* LiePrefix = "Lie.";
+// A printer with "IppUri" answers from a real IPP printer (see IppBackend.h).
+constexpr const char* IppUriValue = "IppUri";
+constexpr const char* IppIntervalValue = "IppInterval"; // ms between refreshes
+constexpr const char* IppTimeoutValue = "IppTimeout";   // ms an exchange may take
+constexpr const char* IppPolledAtValue = "IppPolledAt"; // tick count of the last refresh
+constexpr const char* IppReachableValue = "IppReachable";
 
 constexpr const char* DefaultModel = "Vorne Kestrel K7";
 
@@ -97,6 +103,11 @@ public:
     // Extra bytes that "Lie.<entryPoint>" makes the entry point claim; 0 when none.
     LONG Lie(const char* entryPoint) const;
     bool SetLie(const char* entryPoint, LONG extra);
+
+    std::string String(const char* value) const;
+    bool SetString(const char* value, const std::string& text);
+    DWORD Dword(const char* value, DWORD defaultValue) const;
+    bool SetDword(const char* value, DWORD data);
 
     // All value names of the key, for display.
     std::vector<std::string> ValueNames() const;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "IppUri.h"
 #include "companions/klapi/SimStore.h"
 #include "companions/klapi/simprinter/TextCodec.h"
 
@@ -35,6 +36,8 @@ const char kUsage[] =
     "  simprinter unfail NAME ENTRYPOINT\n"
     "  simprinter lie NAME KLGetStatus|KLReceive EXTRA  (claim EXTRA bytes more; 0 = off)\n"
     "  simprinter inuse NAME on|off\n"
+    "  simprinter ipp NAME URI [--interval MS] [--timeout MS]  (answer from an IPP printer)\n"
+    "  simprinter ipp NAME off\n"
     "  simprinter init-result CODE\n"
     "  simprinter show NAME\n"
     "  simprinter list\n"
@@ -258,6 +261,42 @@ int Calls(int argc, char** argv) {
     return kExitOk;
 }
 
+int Ipp(int argc, char** argv) {
+    if (argc < 4 || argc % 2 != 0)
+        return Usage("ipp takes NAME URI [--interval MS] [--timeout MS], or NAME off");
+    SimPrinter printer(argv[2]);
+    int rc = kExitOk;
+    if (!Existing(argv[2], &printer, &rc))
+        return rc;
+    if (std::strcmp(argv[3], "off") == 0 && argc == 4) {
+        for (const char* value : {simstore::IppUriValue, simstore::IppIntervalValue,
+                                  simstore::IppTimeoutValue, simstore::IppPolledAtValue,
+                                  simstore::IppReachableValue})
+            printer.DeleteValue(value);
+        return kExitOk;
+    }
+    ipp::IppUri parsed;
+    if (!ipp::ParseIppUri(argv[3], parsed))
+        return Usage("URI must be ipp://host[:port][/path]");
+    long long interval = -1;
+    long long timeout = -1;
+    for (int i = 4; i + 1 < argc; i += 2) {
+        long long* target = std::strcmp(argv[i], "--interval") == 0  ? &interval
+                            : std::strcmp(argv[i], "--timeout") == 0 ? &timeout
+                                                                     : nullptr;
+        if (!target || !ParseNumber(argv[i + 1], 1, 600000, target))
+            return Usage("ipp options are --interval MS and --timeout MS");
+    }
+    bool ok = printer.SetString(simstore::IppUriValue, argv[3]);
+    if (interval > 0)
+        ok = ok && printer.SetDword(simstore::IppIntervalValue, static_cast<DWORD>(interval));
+    if (timeout > 0)
+        ok = ok && printer.SetDword(simstore::IppTimeoutValue, static_cast<DWORD>(timeout));
+    // The next query asks the printer at once.
+    ok = ok && printer.SetDword(simstore::IppPolledAtValue, 0);
+    return ok ? kExitOk : Failed("cannot write the value");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -271,7 +310,7 @@ int main(int argc, char** argv) {
     if (command == "calls")
         return Calls(argc, argv);
     const char* const withName[] = {"add",    "remove", "set",   "unset", "fail",
-                                    "unfail", "lie",    "inuse", "show"};
+                                    "unfail", "lie",    "inuse", "show",  "ipp"};
     if (!IsOneOf(command.c_str(), withName))
         return Usage(("unknown command " + command).c_str());
     if (argc < 3)
@@ -292,5 +331,7 @@ int main(int argc, char** argv) {
         return Lie(argc, argv);
     if (command == "inuse")
         return InUse(argc, argv);
+    if (command == "ipp")
+        return Ipp(argc, argv);
     return Show(argc, argv);
 }
