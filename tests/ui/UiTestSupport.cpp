@@ -14,7 +14,13 @@ std::string BinDir() {
 }
 
 std::string UiTestDir() {
-    return BinDir() + "\\uitest";
+    // Programs built into the stand-ins' folder find them beside themselves.
+    std::string bin = BinDir();
+    const std::string tail = "\\uitest";
+    if (bin.size() >= tail.size() &&
+        ::lstrcmpiA(bin.c_str() + bin.size() - tail.size(), tail.c_str()) == 0)
+        return bin;
+    return bin + tail;
 }
 
 TempDir::TempDir() {
