@@ -32,14 +32,14 @@ protected:
     int FilledWidth() {
         ::UpdateWindow(child);
         Capture shot(child);
-        int bar = shot.CountInRow(10, Bar);
-        EXPECT_EQ(bar + shot.CountInRow(10, Back), shot.width()) << "only the two colours";
+        int filled = shot.CountInRow(10, Bar);
+        EXPECT_EQ(filled + shot.CountInRow(10, Back), shot.width()) << "only the two colours";
         // The filled part starts at the left edge.
-        if (bar > 0) {
+        if (filled > 0) {
             EXPECT_EQ(shot.At(0, 10), Bar);
-            EXPECT_EQ(shot.At(bar - 1, 10), Bar);
+            EXPECT_EQ(shot.At(filled - 1, 10), Bar);
         }
-        return bar;
+        return filled;
     }
 
     static HWND host;
