@@ -1,6 +1,8 @@
 #include "RouterPlan.h"
 
+#include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <cstdio>
 
 namespace klapiset {
@@ -26,10 +28,10 @@ constexpr KindName kKinds[] = {
 } // namespace
 
 PortKind KindOf(const std::string& value) {
-    for (const KindName& k : kKinds)
-        if (StartsWithNoCase(value, k.name))
-            return k.kind;
-    return PortKind::None;
+    const auto* found = std::find_if(std::begin(kKinds), std::end(kKinds), [&](const KindName& k) {
+        return StartsWithNoCase(value, k.name);
+    });
+    return found != std::end(kKinds) ? found->kind : PortKind::None;
 }
 
 std::string SlotName(int index) {

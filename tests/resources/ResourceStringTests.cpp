@@ -2,6 +2,7 @@
 // Japanese texts as characters, the format strings, the version resources.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 
@@ -42,10 +43,9 @@ int CountDirectives(const std::wstring& text, int* integerDirectives) {
 }
 
 bool HasJapanese(const std::wstring& text) {
-    for (wchar_t ch : text)
-        if ((ch >= 0x3040 && ch <= 0x30FF) || (ch >= 0x4E00 && ch <= 0x9FFF))
-            return true;
-    return false;
+    return std::any_of(text.begin(), text.end(), [](wchar_t ch) {
+        return (ch >= 0x3040 && ch <= 0x30FF) || (ch >= 0x4E00 && ch <= 0x9FFF);
+    });
 }
 
 } // namespace

@@ -32,16 +32,12 @@ inline std::wstring LoadText(HMODULE module, UINT id) {
 
 // The string ids the monitor window and the simple exports load.
 inline std::vector<UINT> UsedStringIds() {
-    std::vector<UINT> ids;
-    for (UINT id = 1000; id <= 1006; ++id)
-        ids.push_back(id);
-    for (UINT id : {1100u, 1131u, 1223u, 1228u, 1229u, 1233u, 1234u, 1235u, 1236u, 1340u, 1500u,
-                    1502u, 1602u, 1603u, 1700u, 1702u, 1703u, 2001u, 2002u, 2101u, 2102u, 10000u})
-        ids.push_back(id);
-    for (UINT id = 1560; id <= 1581; ++id)
-        ids.push_back(id);
-    for (UINT id = 3001; id <= 3058; ++id)
-        ids.push_back(id);
+    std::vector<UINT> ids = {1100, 1131, 1223, 1228, 1229, 1233, 1234, 1235, 1236, 1340, 1500,
+                             1502, 1602, 1603, 1700, 1702, 1703, 2001, 2002, 2101, 2102, 10000};
+    const std::pair<UINT, UINT> ranges[] = {{1000, 1006}, {1560, 1581}, {3001, 3058}};
+    for (const auto& [first, last] : ranges)
+        for (UINT id = first; id <= last; ++id)
+            ids.push_back(id);
     return ids;
 }
 

@@ -43,14 +43,14 @@ TEST(SetupRequestParser, ReadsTheWindowsCommandLine) {
 }
 
 TEST(SetupRequestParser, AcceptsHarmlessVariations) {
-    const char* lines[] = {
-        "\"C:\\Program Files\\KLAPI\\klapiset.exe\" /Act=Ch /AN=\"A B (C)\" /Ret=WM:12abcd;4c8 "
-        "/KLP=A:On",
+    const std::string quotedPath = "\"C:\\Program Files\\KLAPI\\klapiset.exe\"";
+    const std::string lines[] = {
+        quotedPath + " /Act=Ch /AN=\"A B (C)\" /Ret=WM:12abcd;4c8 /KLP=A:On",
         "klapiset.exe   /act=ch\t/an=\"Kestrel_K7\"  /ret=wm:0012ABCD;000004C8 /klp=a:on  ",
         "klapiset.exe /Ret=WM:0012ABCD;000004C8 /KLP=A:On /AN=\"Kestrel_K7\" /Act=Ch",
         "klapiset.exe /Act=Ch /AN=Kestrel_K7 /Ret=WM:0012ABCD;000004C8 /KLP=A:On",
     };
-    for (const char* line : lines)
+    for (const std::string& line : lines)
         EXPECT_EQ(Parse(line), ParseOutcome::Ok) << line;
     SetupRequest r;
     Parse(lines[0], &r);
