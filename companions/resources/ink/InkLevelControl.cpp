@@ -154,8 +154,9 @@ void Draw(HWND hwnd, HDC dc) {
         return;
     const bool enabled = IsWindowEnabled(hwnd) != FALSE;
 
-    char label[64] = "";
-    GetWindowTextA(hwnd, label, sizeof label);
+    // Wide text, so a label from a Japanese template reads right under any code page.
+    wchar_t label[64] = L"";
+    GetWindowTextW(hwnd, label, 64);
     HGDIOBJ oldFont = SelectObject(dc, s->font ? s->font : GetStockObject(DEFAULT_GUI_FONT));
     TEXTMETRICA tm{};
     GetTextMetricsA(dc, &tm);
@@ -168,7 +169,7 @@ void Draw(HWND hwnd, HDC dc) {
         // Mark on top, label at the bottom, the bar filling from below in between.
         RECT text = client;
         text.top = client.bottom - tm.tmHeight;
-        DrawTextA(dc, label, -1, &text, DT_CENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+        DrawTextW(dc, label, -1, &text, DT_CENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
         const int markSize = w < 16 ? w : 16;
         RECT mark = {client.left + (w - markSize) / 2, client.top, 0, 0};
         mark.right = mark.left + markSize;
@@ -183,7 +184,7 @@ void Draw(HWND hwnd, HDC dc) {
         // Label on the left, the bar in the middle, the mark on the right.
         RECT text = client;
         text.right = client.left + w / 2;
-        DrawTextA(dc, label, -1, &text,
+        DrawTextW(dc, label, -1, &text,
                   DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
         const int markSize = h;
         RECT mark = {client.right - markSize, client.top, client.right, client.top + markSize};

@@ -274,7 +274,7 @@ HWND MakeInkWindow() {
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     RegisterClassA(&wc);
     HWND w = CreateWindowA("ResViewerInks", "Ink level controls",
-                           WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 20, 20, 560, 330, nullptr,
+                           WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 20, 20, 560, 240, nullptr,
                            nullptr, wc.hInstance, nullptr);
     HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     struct Row {
