@@ -267,15 +267,19 @@ TEST_F(InkControl, NeverReadsPastTheFourteenValues) {
     DWORD old = 0;
     ASSERT_TRUE(VirtualProtect(pages + si.dwPageSize, si.dwPageSize, PAGE_NOACCESS, &old));
     LONG* block = reinterpret_cast<LONG*>(pages + si.dwPageSize) - 14;
-    for (int i = 0; i < 14; ++i)
-        block[i] = 40;
     HWND h = Make(6);
-    for (LONG count : {6L, 13L, 14L, 1000L, -5L, 0x7FFFFFFFL}) {
-        block[0] = count;
-        for (WPARAM what : {WPARAM(10), WPARAM(11), WPARAM(12)})
-            Send(h, what, block);
-        Render(h);
-    }
+    // Zero levels make a scan for the all-zero block run to its end.
+    for (LONG value : {0L, 40L})
+        for (LONG count : {6L, 13L, 14L, 1000L, -5L, 0x7FFFFFFFL}) {
+            for (int i = 1; i < 14; ++i)
+                block[i] = value;
+            block[0] = count;
+            for (WPARAM what : {WPARAM(10), WPARAM(11), WPARAM(12)})
+                Send(h, what, block);
+            Render(h);
+        }
+    for (int i = 1; i < 14; ++i)
+        block[i] = 40;
     block[0] = 6;
     Send(h, 10, block);
     EXPECT_GT(Fill(h, 6), 0);
