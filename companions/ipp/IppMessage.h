@@ -50,6 +50,7 @@ enum : uint16_t {
     kOpHoldJob = 0x000C,
     kOpReleaseJob = 0x000D,
     kStatusOk = 0x0000,
+    kStatusBusy = 0x0507, // server-error-busy
 };
 
 struct Value {

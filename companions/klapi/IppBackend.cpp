@@ -12,7 +12,9 @@ namespace ippbackend {
 
 namespace {
 
-DWORD Bounded(DWORD value, DWORD low, DWORD high) { return std::clamp(value, low, high); }
+DWORD Bounded(DWORD value, DWORD low, DWORD high) {
+    return std::clamp(value, low, high);
+}
 
 DWORD Timeout(const simstore::SimPrinter& printer) {
     return Bounded(printer.Dword(simstore::IppTimeoutValue, 3000), 200, 10000);
@@ -23,8 +25,8 @@ ipp::Message AttributesRequest(const std::string& uri) {
     ipp::Attribute wanted{"requested-attributes", {}};
     for (const char* name :
          {"printer-state", "printer-state-reasons", "printer-make-and-model", "marker-names",
-          "marker-colors", "marker-levels", "marker-low-levels", "marker-types",
-          "printer-supply", "printer-supply-description", "queued-job-count"})
+          "marker-colors", "marker-levels", "marker-low-levels", "marker-types", "printer-supply",
+          "printer-supply-description", "queued-job-count"})
         ipp::AddValue(wanted, ipp::kTagKeyword, name);
     request.groups[0].attributes.push_back(wanted);
     return request;
@@ -52,9 +54,18 @@ Refresh Update(simstore::SimPrinter& printer, bool force) {
 
     ipp::Message response;
     ipp::PrinterSnapshot snapshot;
-    bool ok = ipp::Exchange(uri, AttributesRequest(uri), response, Timeout(printer)) ==
-                  ipp::ExchangeResult::Ok &&
-              ipp::ReadPrinterSnapshot(response, snapshot);
+    bool ok = false;
+    // A printer that is busy may say so instead of answering; ask once more.
+    for (int attempt = 0; attempt < 2 && !ok; ++attempt) {
+        if (ipp::Exchange(uri, AttributesRequest(uri), response, Timeout(printer)) !=
+            ipp::ExchangeResult::Ok)
+            break;
+        ok = ipp::ReadPrinterSnapshot(response, snapshot);
+        if (!ok && response.code != ipp::kStatusBusy)
+            break;
+        if (!ok)
+            ::Sleep(100);
+    }
     // The interval counts from the end of the exchange: a printer that took the
     // whole timeout to fail is not asked again at once.
     DWORD done = ::GetTickCount();

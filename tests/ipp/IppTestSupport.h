@@ -39,7 +39,7 @@ inline bool PrintStateScript(const std::string& lines) {
             return false;
         if (answer.code < 0x0100)
             return true;
-        std::fprintf(stderr, "print-job status 0x%04x\n", answer.code);
+        std::fprintf(stderr, "print-job: status 0x%04x, sent again\n", answer.code);
         ::Sleep(100);
     }
     return false;
@@ -48,9 +48,13 @@ inline bool PrintStateScript(const std::string& lines) {
 inline bool Snapshot(ipp::PrinterSnapshot& out) {
     std::string uri = PrinterUri();
     ipp::Message answer;
-    return ipp::Exchange(uri, ipp::MakeRequest(ipp::kOpGetPrinterAttributes, 3, uri), answer,
-                         5000) == ipp::ExchangeResult::Ok &&
-           ipp::ReadPrinterSnapshot(answer, out);
+    ipp::ExchangeResult rc =
+        ipp::Exchange(uri, ipp::MakeRequest(ipp::kOpGetPrinterAttributes, 3, uri), answer, 5000);
+    if (rc == ipp::ExchangeResult::Ok && ipp::ReadPrinterSnapshot(answer, out))
+        return true;
+    std::fprintf(stderr, "get-printer-attributes: %s, status 0x%04x\n", ipp::ExchangeResultText(rc),
+                 answer.code);
+    return false;
 }
 
 // Waits until the condition holds, for at most timeoutMs.
