@@ -45,4 +45,12 @@ function(pqif_finish_windows_targets)
     set_target_properties(V_PQIF07 PROPERTIES PREFIX "" OUTPUT_NAME V_PQIF07)
     target_link_options(V_PQIF07 PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup
                         -Wl,--out-implib,${CMAKE_BINARY_DIR}/lib/libV_PQIF07.dll.a)
+    # The linker's import library carries the undecorated names that --kill-at
+    # exports, which WINAPI callers cannot link against. Rebuilt from the .def's
+    # decorated names: the symbols are Name@N, the imports plain Name.
+    find_program(PQIF_DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
+    add_custom_command(TARGET V_PQIF07 POST_BUILD
+        COMMAND ${PQIF_DLLTOOL} --kill-at --def ${CMAKE_SOURCE_DIR}/exports/V_PQIF07.def
+                --dllname V_PQIF07.dll --output-lib ${CMAKE_BINARY_DIR}/lib/libV_PQIF07.dll.a
+        VERBATIM)
 endfunction()
