@@ -118,7 +118,7 @@ private:
         return Decode(buffer, static_cast<DWORD>(text.size()));
     }
 
-    LONG Decode(LocalBuffer& buffer, DWORD length) {
+    LONG Decode(const LocalBuffer& buffer, DWORD length) {
         PrinterStatus status;
         if (ParseStatusReply(buffer.data(), length, &status) != 0)
             return Failure();

@@ -30,7 +30,8 @@ TEST(ChanSel, SelectionRule) {
         int rc;
         int channel;
         std::uint16_t value;
-    } cases[] = {
+    };
+    const Case cases[] = {
         // id 4 first, whatever the list order
         {{{ChannelIdRecord, S, 1}, {ChannelIdPreferred, S, 2}, {4, S, 3}}, 0, 4, 3},
         // id 4 without the bit falls through to the preferred id

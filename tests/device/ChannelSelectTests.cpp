@@ -76,7 +76,8 @@ TEST_F(ChannelSelectTest, ListingResults) {
         int listing;
         int selector;
         int select;
-    } cases[] = {{-3, 1, 0}, {-16, 1, 0}, {0, -1, -1}, {-5, -1, -1}, {3, -1, -1}};
+    };
+    const Case cases[] = {{-3, 1, 0}, {-16, 1, 0}, {0, -1, -1}, {-5, -1, -1}, {3, -1, -1}};
     printer_.Channels({{4, S, 1}});
     for (const Case& c : cases) {
         printer_.Fail("KLGetAvailableChannel", c.listing);

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -59,9 +60,7 @@ public:
 
 private:
     static std::string KeyName(std::string name) {
-        for (char& c : name)
-            if (c == '\\')
-                c = '/';
+        std::replace(name.begin(), name.end(), '\\', '/');
         return name;
     }
     std::string Path() const { return std::string(Root) + "\\Printers\\" + name_; }

@@ -79,7 +79,7 @@ TEST(FindPrinterKeyFor, PrinterNameFirstThenPort) {
 
 TEST(RawStatus, StoreAndReadBack) {
     TargetKeys keys;
-    std::string path = keys.Add(SelectByPrinter, "p", "Kestrel_K7");
+    keys.Add(SelectByPrinter, "p", "Kestrel_K7");
     const BYTE reply[] = {'@', 'B', 0, 0x0C, 0xFF};
     EXPECT_EQ(StoreRawStatus("Kestrel_K7", nullptr, reply, sizeof reply), 0);
     EXPECT_EQ(StoreRawStatus("Absent", nullptr, reply, sizeof reply), 1);

@@ -75,7 +75,8 @@ TEST(SettingsFile, IntegerConversion) {
     struct Case {
         const char* line;
         int expected;
-    } cases[] = {
+    };
+    const Case cases[] = {
         {"K=42", 42},
         {"K=-7", -7},
         {"K=+8", 8},

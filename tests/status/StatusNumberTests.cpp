@@ -32,7 +32,8 @@ TEST(StatusNumber, InkRule) {
     struct Case {
         std::initializer_list<int> ink;
         int expected;
-    } cases[] = {
+    };
+    const Case cases[] = {
         {{}, 2},                         // no levels at all
         {{0, 50, 60, 70, 80, 90}, 3},    // only slot 0 empty
         {{0xFF, 50, 60, 70, 80, 90}, 3}, // unknown counts as empty
@@ -53,7 +54,8 @@ TEST(StatusNumber, StatesAndWarnings) {
         int state;
         std::initializer_list<int> warnings;
         int expected;
-    } cases[] = {
+    };
+    const Case cases[] = {
         {0x05, {0x10}, 21},
         {0x06, {}, 22},
         {0x08, {0x11}, 19},
@@ -84,7 +86,8 @@ TEST(IndicatorMask, InkSlotsAndWarnings) {
         std::initializer_list<int> ink;
         std::initializer_list<int> warnings;
         std::uint32_t expected;
-    } cases[] = {
+    };
+    const Case cases[] = {
         {2, {}, {0x10}, 0x1000}, // no ink information wins outright
         {3, {0, 50, 0xFF, 30, 40, 100}, {}, 0x40 | 0x100},
         {4, {50, 60}, {}, 0x100 | 0x200 | 0x400 | 0x800}, // slots beyond the count read 0

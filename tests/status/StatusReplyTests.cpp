@@ -155,8 +155,10 @@ TEST(HexPairToByte, DigitsOfBothCases) {
         const char* text;
         int ok;
         unsigned char byte;
-    } cases[] = {{"00", 1, 0x00}, {"9f", 1, 0x9F}, {"Af", 1, 0xAF}, {"FF", 1, 0xFF}, {"G0", 0, 0},
-                 {"0g", 0, 0},    {" 1", 0, 0},    {"", 0, 0},      {":0", 0, 0},    {"@A", 0, 0}};
+    };
+    const Case cases[] = {{"00", 1, 0x00}, {"9f", 1, 0x9F}, {"Af", 1, 0xAF}, {"FF", 1, 0xFF},
+                          {"G0", 0, 0},    {"0g", 0, 0},    {" 1", 0, 0},    {"", 0, 0},
+                          {":0", 0, 0},    {"@A", 0, 0}};
     for (const Case& c : cases) {
         unsigned char b = 0x55;
         EXPECT_EQ(HexPairToByte(c.text, &b), c.ok) << c.text;

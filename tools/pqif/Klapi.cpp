@@ -10,8 +10,7 @@ template <typename Fn> bool Resolve(HMODULE module, const char* name, Fn& fn) {
 }
 } // namespace
 
-Klapi::Klapi() {
-    module_ = ::LoadLibraryA("KLAPI.DLL");
+Klapi::Klapi() : module_(::LoadLibraryA("KLAPI.DLL")) {
     if (!module_) {
         error_ = "KLAPI.DLL could not be loaded";
         return;
