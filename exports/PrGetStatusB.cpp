@@ -19,7 +19,6 @@ const char* const kDebugKeyPath = "software\\VORNE\\KVR7\\Debug";
 constexpr DWORD kStringSize = 256;
 constexpr LONG kFailureResult = 11;
 constexpr LONG kFailureResultAlternate = 14;
-constexpr DWORD kComStatusDecoded = 1;
 constexpr DWORD kComStatusFailed = 0;
 constexpr DWORD kComStatusFailedAlternate = 4;
 
@@ -125,8 +124,7 @@ private:
         const char* key = PrinterKey();
         if (!key)
             return 1;
-        StoreRawStatusAt(key, buffer.data(), length);
-        WriteComStatusAt(key, kComStatusDecoded);
+        StoreDecodedReplyAt(key, buffer.data(), length);
 
         Put(activity_, status.state == 3 ? 2 : 1);
         Put(printerState_, status.state);

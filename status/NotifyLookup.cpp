@@ -78,8 +78,9 @@ int NotifyLookupAt(const char* keyPath, int item, LONG* sound, LONG* notify,
                 soundFound = true;
             }
         }
-        std::string notifyPath = std::string(keyPath) + "\\Notify";
-        Registry notifyKey(HKEY_CURRENT_USER, notifyPath.c_str());
+        const std::string notifyPath = std::string(keyPath) + "\\Notify";
+        Registry notifyKey(printer.IsOpen() ? printer.Handle() : HKEY_CURRENT_USER,
+                           printer.IsOpen() ? "Notify" : notifyPath.c_str());
         if (notifyKey.IsOpen()) {
             LONG v = notifyKey.GetDwordOrMinusOne(itemName);
             if (v != kMissing) {

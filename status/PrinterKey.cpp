@@ -64,6 +64,14 @@ void WriteComStatusAt(const char* keyPath, DWORD value) {
     key.SetDword("ComStatus", value);
 }
 
+int StoreDecodedReplyAt(const char* keyPath, const void* bytes, DWORD length) {
+    Registry key(HKEY_CURRENT_USER, keyPath, true);
+    if (!key.IsOpen() || !key.SetBinary("Status", bytes, length))
+        return 2;
+    key.SetDword("ComStatus", 1);
+    return 0;
+}
+
 int StoreRawStatus(const char* printerName, const char* portName, const void* bytes, DWORD length) {
     char path[PrinterKeyPathSize];
     if (FindPrinterKeyFor(printerName, portName, path) != 0)

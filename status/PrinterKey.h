@@ -38,3 +38,5 @@ DWORD ReadComStatus(const char* printerName, const char* portName);
 // The same stores on a key already found, so one query looks the key up once.
 int StoreRawStatusAt(const char* keyPath, const void* bytes, DWORD length);
 void WriteComStatusAt(const char* keyPath, DWORD value);
+// A decoded reply: the reply and communication state 1, through one open key.
+int StoreDecodedReplyAt(const char* keyPath, const void* bytes, DWORD length);
