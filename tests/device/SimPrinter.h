@@ -45,6 +45,11 @@ public:
         Key().DeleteValue(("Fail." + entryPoint).c_str());
     }
 
+    // After a successful copy the library reports this many bytes more than it wrote.
+    void Lie(const std::string& entryPoint, DWORD extra) {
+        Key().SetDword(("Lie." + entryPoint).c_str(), extra);
+    }
+
     static void InitResult(int code) {
         Registry root(HKEY_CURRENT_USER, Root, true);
         root.SetDword("InitResult", static_cast<DWORD>(code));

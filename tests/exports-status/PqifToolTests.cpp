@@ -22,7 +22,12 @@ std::string Drain(HANDLE pipe) {
     DWORD got = 0;
     while (::ReadFile(pipe, chunk, sizeof chunk, &got, nullptr) && got > 0)
         text.append(chunk, got);
-    return text;
+    // A console program's text output ends its lines with CR LF.
+    std::string lines;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
+            lines += text[i];
+    return lines;
 }
 
 // Runs pqif.exe from the test's folder, as a user would from a console.

@@ -72,6 +72,7 @@ protected:
     static void ClearOverride() {
         Registry product(HKEY_LOCAL_MACHINE, "software\\VORNE\\KVR7", false, KEY_ALL_ACCESS);
         product.DeleteKey("Debug");
+        PruneEmptyKeys(HKEY_LOCAL_MACHINE, "software\\VORNE\\KVR7");
     }
     DWORD ComStatus() const { return ReadDword(key_, "ComStatus"); }
 
@@ -95,6 +96,21 @@ TEST_F(PrGetStatusBTest, GoodReplyFromTheDevice) {
     std::vector<BYTE> stored = ReadBinary(key_, "Status");
     EXPECT_EQ(std::string(stored.begin(), stored.end()), reply);
     EXPECT_EQ(ComStatus(), 1u);
+}
+
+TEST_F(PrGetStatusBTest, OverstatedReplySizeIsNotBelieved) {
+    sim_.Lie("KLGetStatus", 4000);
+    Outputs o = Query(4, Open(4));
+    EXPECT_EQ(o.rc, 1);
+    EXPECT_EQ(o.result, PQIF_RESULT_READY);
+    std::vector<BYTE> stored = ReadBinary(key_, "Status");
+    EXPECT_EQ(std::string(stored.begin(), stored.end()), kReady);
+
+    const std::string record = "hbm\x01\x01\x07\xFF\x00";
+    sim_.Reply(record);
+    o = Query(ChannelIdRecord, Open(ChannelIdRecord));
+    stored = ReadBinary(key_, "Status");
+    EXPECT_EQ(std::string(stored.begin(), stored.end()), record);
 }
 
 TEST_F(PrGetStatusBTest, StateThreeIsActivityTwo) {

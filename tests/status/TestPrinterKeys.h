@@ -8,12 +8,33 @@
 #include "status/PrinterKey.h"
 #include "support/Registry.h"
 
+// Deletes the key at path and then its parents, each only while it holds no
+// value and no subkey, so that a test leaves no empty keys of its own behind.
+inline void PruneEmptyKeys(HKEY root, std::string path) {
+    for (;;) {
+        const std::size_t cut = path.rfind('\\');
+        if (cut == std::string::npos)
+            return;
+        {
+            Registry key(root, path.c_str());
+            if (key.IsOpen() && (!key.EnumKey(0).empty() || !key.EnumValue(0).empty()))
+                return;
+        }
+        Registry parent(root, path.substr(0, cut).c_str(), false, KEY_ALL_ACCESS);
+        parent.DeleteKey(path.substr(cut + 1).c_str());
+        path.resize(cut);
+    }
+}
+
 // Empties both per-printer base keys when made and when destroyed, so a test
 // sees only the printer keys it adds. Tests run in the build's own Wine prefix.
 class TargetKeys {
 public:
     TargetKeys() { Clear(); }
-    ~TargetKeys() { Clear(); }
+    ~TargetKeys() {
+        Clear();
+        PruneEmptyKeys(HKEY_CURRENT_USER, "software\\VORNE\\KVR7\\KVRData");
+    }
     TargetKeys(const TargetKeys&) = delete;
     TargetKeys& operator=(const TargetKeys&) = delete;
 
@@ -58,6 +79,7 @@ public:
         Registry profile(HKEY_LOCAL_MACHINE, ProfileKeyPath, true);
         profile.DeleteValue(model_.c_str());
         ::DeleteFileA(path_.c_str());
+        PruneEmptyKeys(HKEY_LOCAL_MACHINE, ProfileKeyPath);
     }
     ModelSettings(const ModelSettings&) = delete;
     ModelSettings& operator=(const ModelSettings&) = delete;
