@@ -109,6 +109,7 @@ TEST_F(PrGetStatusBTest, OverstatedReplySizeIsNotBelieved) {
     const std::string record = "hbm\x01\x01\x07\xFF\x00";
     sim_.Reply(record);
     o = Query(ChannelIdRecord, Open(ChannelIdRecord));
+    EXPECT_EQ(o.rc, 1);
     stored = ReadBinary(key_, "Status");
     EXPECT_EQ(std::string(stored.begin(), stored.end()), record);
 }

@@ -47,7 +47,9 @@ bool Klapi::Channels(int byPrinter, const char* name, std::vector<PQIF_CHANNEL_E
     int size = 0;
     int rc = list_(byPrinter, name, nullptr, &size);
     if (rc != kBufferTooSmall || size <= 0 || size > kMaxBytes) {
-        *error = "the printer lists no channel (KLGetAvailableChannel " + std::to_string(rc) + ")";
+        *error = std::string(rc == -16 ? "no such printer, or it cannot be reached"
+                                       : "the printer lists no channel") +
+                 " (KLGetAvailableChannel " + std::to_string(rc) + ")";
         return false;
     }
     std::vector<PQIF_CHANNEL_ENTRY> entries(static_cast<std::size_t>(size) / 8 + 1);
