@@ -89,6 +89,47 @@ const char* const kUserParents[] = {demo::PrinterTargetsKey, demo::PortTargetsKe
                                     "software\\VORNE\\KVR7\\KVRData", "software\\VORNE\\KVR7",
                                     "software\\VORNE"};
 
+// The keys the installation writes, and the parents they need. Remove deletes
+// only those of them that the installation itself created and left empty, so
+// keys that were there before it stay.
+struct KeyRef {
+    HKEY root;
+    std::string path;
+};
+
+std::vector<KeyRef> InstalledKeys() {
+    std::vector<KeyRef> keys;
+    for (const char* path :
+         {demo::CommonKey, demo::ProfileKey, demo::KlapiInfoKey, demo::RouterKey, demo::DriverKey})
+        keys.push_back({HKEY_LOCAL_MACHINE, path});
+    for (const char* path : kMachineParents)
+        keys.push_back({HKEY_LOCAL_MACHINE, path});
+    for (const char* path : kUserParents)
+        keys.push_back({HKEY_CURRENT_USER, path});
+    return keys;
+}
+
+constexpr const char* kCreatedKeysValue = "InstallCreatedKeys";
+
+// Remembers which of the installation's keys do not exist yet.
+void RecordCreatedKeys() {
+    std::string created;
+    for (const KeyRef& key : InstalledKeys()) {
+        Registry existing(key.root, key.path.c_str());
+        if (!existing.IsOpen())
+            created += std::string(key.root == HKEY_LOCAL_MACHINE ? "M:" : "U:") + key.path + "\n";
+    }
+    Registry store(HKEY_CURRENT_USER, simstore::RootPath, true);
+    // A second install keeps the record of the first.
+    if (store.GetValueType(kCreatedKeysValue) == 0)
+        store.SetString(kCreatedKeysValue, created.c_str());
+}
+
+bool WasCreated(HKEY root, const std::string& path, const std::string& record) {
+    std::string line = std::string(root == HKEY_LOCAL_MACHINE ? "M:" : "U:") + path + "\n";
+    return record.find(line) != std::string::npos;
+}
+
 } // namespace
 
 bool Install(const std::string& dir, const std::string& soundSource, std::string* error) {
@@ -106,6 +147,7 @@ bool Install(const std::string& dir, const std::string& soundSource, std::string
             return Fail(error, "cannot copy " + from + " to " + dir);
     }
 
+    RecordCreatedKeys();
     bool written = true;
     {
         Registry product(HKEY_LOCAL_MACHINE, demo::ProductKey, true);
@@ -141,6 +183,17 @@ bool Install(const std::string& dir, const std::string& soundSource, std::string
 }
 
 bool Remove(std::string* removedFrom, std::string* error) {
+    std::string record;
+    {
+        Registry store(HKEY_CURRENT_USER, simstore::RootPath, false, KEY_ALL_ACCESS);
+        DWORD size = store.GetValueSize(kCreatedKeysValue);
+        record = store.GetString(kCreatedKeysValue, "", size + 1);
+        store.DeleteValue(kCreatedKeysValue);
+    }
+    auto removeIfCreated = [&](HKEY root, const std::string& path) {
+        if (WasCreated(root, path, record))
+            RemoveIfEmpty(root, path);
+    };
     std::string dir;
     {
         Registry klapi(HKEY_LOCAL_MACHINE, demo::KlapiInfoKey);
@@ -166,24 +219,24 @@ bool Remove(std::string* removedFrom, std::string* error) {
     RemoveKey(HKEY_CURRENT_USER, std::string(demo::PrinterTargetsKey) + "\\" + demo::PrinterName);
     RemoveKey(HKEY_CURRENT_USER, std::string(demo::PortTargetsKey) + "\\" + demo::PortName);
     for (const char* parent : kUserParents)
-        RemoveIfEmpty(HKEY_CURRENT_USER, parent);
+        removeIfCreated(HKEY_CURRENT_USER, parent);
 
     RemoveKey(HKEY_LOCAL_MACHINE, demo::DriverKey);
     RemoveValues(HKEY_LOCAL_MACHINE, demo::CommonKey,
                  std::vector<std::string>(demo::CommonFlags().begin(), demo::CommonFlags().end()));
-    RemoveIfEmpty(HKEY_LOCAL_MACHINE, demo::CommonKey);
+    removeIfCreated(HKEY_LOCAL_MACHINE, demo::CommonKey);
     RemoveValues(HKEY_LOCAL_MACHINE, demo::ProfileKey, {demo::Model});
-    RemoveIfEmpty(HKEY_LOCAL_MACHINE, demo::ProfileKey);
+    removeIfCreated(HKEY_LOCAL_MACHINE, demo::ProfileKey);
     RemoveValues(HKEY_LOCAL_MACHINE, demo::ProductKey, {"log"});
     RemoveValues(HKEY_LOCAL_MACHINE, demo::KlapiInfoKey, {"InstallDir", "KLAPIVersion"});
-    RemoveIfEmpty(HKEY_LOCAL_MACHINE, demo::KlapiInfoKey);
+    removeIfCreated(HKEY_LOCAL_MACHINE, demo::KlapiInfoKey);
     std::vector<std::string> ports;
     for (size_t i = 0; i < demo::RouterPorts().size(); ++i)
         ports.push_back(Numbered("KLP%02d", static_cast<int>(i)));
     RemoveValues(HKEY_LOCAL_MACHINE, demo::RouterKey, ports);
-    RemoveIfEmpty(HKEY_LOCAL_MACHINE, demo::RouterKey);
+    removeIfCreated(HKEY_LOCAL_MACHINE, demo::RouterKey);
     for (const char* parent : kMachineParents)
-        RemoveIfEmpty(HKEY_LOCAL_MACHINE, parent);
+        removeIfCreated(HKEY_LOCAL_MACHINE, parent);
     return true;
 }
 
