@@ -97,3 +97,53 @@ TEST(IppStatusMap, DeviceIdCarriesTheModelWithoutSeparators) {
 }
 
 } // namespace
+
+#include "status/StatusReply.h"
+
+namespace {
+
+// What the library makes of each mapped condition: the status number its own
+// tables derive from the reply, and the indicator bits that name the inks.
+TEST(IppStatusMap, TheLibraryDerivesTheIntendedStatusFromEachReply) {
+    struct Case {
+        int state;
+        std::vector<std::string> reasons;
+        std::vector<int> levels;
+        int statusNumber;
+        uint32_t mask;
+    } cases[] = {
+        {3, {}, {80, 70, 60, 50, 40, 30}, 1, 0},                         // ready
+        {4, {}, {80, 70, 60, 50, 40, 30}, 11, 0},                        // printing
+        {5, {"media-needed"}, {80, 70, 60, 50, 40, 30}, 5, 0},           // paper out
+        {5, {"media-jam"}, {80, 70, 60, 50, 40, 30}, 30, 0},             // paper jam
+        {5, {"cover-open"}, {80, 70, 60, 50, 40, 30}, 32, 0},            // cover open
+        {5, {"marker-supply-missing"}, {80, 70, 60, 50, 40, 30}, 27, 0}, // cartridge
+        {5, {"media-path-failure"}, {80, 70, 60, 50, 40, 30}, 31, 0},    // head stuck
+        {5, {"fuser-failure"}, {80, 70, 60, 50, 40, 30}, 14, 0},         // service
+        {5, {"other"}, {80, 70, 60, 50, 40, 30}, 9, 0},                  // error
+        {5, {"paused"}, {80, 70, 60, 50, 40, 30}, 21, 0},                // offline
+        {5, {"shutdown"}, {80, 70, 60, 50, 40, 30}, 24, 0},              // turning off
+        {3, {"marker-waste-full"}, {80, 70, 60, 50, 40, 30}, 33, 0},     // ink pad
+        // Ink out: magenta (slot 2) empty; only slot 2's "empty" bit is set.
+        {5, {"marker-supply-empty"}, {80, 70, 0, 50, 40, 30}, 4, 0x100},
+        // Ink out of black alone: slot 0 empty, the others not.
+        {5, {"marker-supply-empty"}, {0, 70, 60, 50, 40, 30}, 3, 0x40},
+        // Ink low, cyan: warning 0x11 first.
+        {4, {"marker-supply-low"}, {80, 15, 60, 50, 40, 30}, 13, 0x02},
+        // Ink low, black and yellow: black first and another after it.
+        {3, {"marker-supply-low"}, {10, 70, 60, 12, 40, 30}, 20, 0x09},
+    };
+    for (const Case& c : cases) {
+        std::string reply = Reply(SixInks(c.state, c.reasons, c.levels));
+        PrinterStatus status;
+        ASSERT_EQ(ParseStatusReply(reinterpret_cast<const unsigned char*>(reply.data()),
+                                   reply.size(), &status),
+                  0)
+            << reply;
+        int number = StatusNumber(status);
+        EXPECT_EQ(number, c.statusNumber) << reply;
+        EXPECT_EQ(IndicatorMask(status, number) & 0xFFF, c.mask) << reply;
+    }
+}
+
+} // namespace
