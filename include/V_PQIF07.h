@@ -49,30 +49,34 @@ LONG WINAPI PrReleaseReg(void);
 LONG WINAPI PrSendPrnData(LONG reserved1, LONG reserved2, LONG length);
 
 /* Result codes of PrGetStatusB (*resultCode), with the printer conditions
-   (state code, error code when the state is 0, first warning code) behind them. */
-#define PQIF_RESULT_READY 1          /* state 0x04 without warnings */
-#define PQIF_RESULT_DEVICE_ERROR 3   /* error 0x06, 0x0E, 0x12 or 0x13 */
-#define PQIF_RESULT_ERROR_02 6       /* error 0x02 */
-#define PQIF_RESULT_WARNING 9        /* warning 0x10 to 0x15 */
-#define PQIF_RESULT_INK 10           /* error 0x05 (an ink slot), or state 0x08 */
+   (state code; error code when the state is 0; first warning code) behind them. */
+#define PQIF_RESULT_READY 1 /* state 0x04, no warning */
+#define PQIF_RESULT_PAPER_ERROR                                                                    \
+    3                                /* paper out, manual feed, size mismatch, double feed         \
+                                        (errors 0x06, 0x0E, 0x12, 0x13) */
+#define PQIF_RESULT_COVER_OPEN 6     /* error 0x02 */
+#define PQIF_RESULT_INK_LOW 9        /* warnings 0x10 to 0x15, one per ink slot */
+#define PQIF_RESULT_INK_OUT 10       /* ink out (error 0x05) or a cartridge change (state 0x08) */
 #define PQIF_RESULT_NOT_AVAILABLE 11 /* no usable reply (failureChoice 0), or state unknown */
-#define PQIF_RESULT_OTHER 12         /* any other condition */
-#define PQIF_RESULT_WARNING_20 13    /* warning 0x20 */
+#define PQIF_RESULT_ERROR 12         /* any other printer error */
+#define PQIF_RESULT_MAINTENANCE 13   /* warning 0x20: ink pad nearly full */
 #define PQIF_RESULT_COMM_ERROR 14    /* no usable reply (failureChoice non-zero), or error 0x01 */
-#define PQIF_RESULT_BUSY 15          /* states 0x06, 0x07, 0x09, 0x0A */
-#define PQIF_RESULT_ACTIVE 999       /* states 0x02, 0x03 */
+#define PQIF_RESULT_BUSY                                                                           \
+    15                           /* getting ready, cleaning, busy, turning off                     \
+                                    (states 0x06, 0x07, 0x09, 0x0A) */
+#define PQIF_RESULT_PRINTING 999 /* states 0x02, 0x03 */
 
 /* Item numbers: the key of a state's message and notification setting
    (HKCU printer key, subkey "Notify", value "%03d"). The items a user can
    switch (PrEnumItem) are 12, 11, 14, 9 and 13. */
 #define PQIF_ITEM_READY 1
-#define PQIF_ITEM_WARNING 9
+#define PQIF_ITEM_INK_LOW 9
 #define PQIF_ITEM_NOT_AVAILABLE 11
 #define PQIF_ITEM_ERROR 12
-#define PQIF_ITEM_WARNING_20 13
+#define PQIF_ITEM_MAINTENANCE 13
 #define PQIF_ITEM_COMM_ERROR 14
 #define PQIF_ITEM_BUSY 15
-#define PQIF_ITEM_ACTIVE 999
+#define PQIF_ITEM_PRINTING 999
 
 /* *activity of PrGetStatusB. */
 #define PQIF_ACTIVITY_NONE 0 /* no reply was decoded */

@@ -85,7 +85,7 @@ TEST_F(PqifTool, StatusInWords) {
     EXPECT_NE(r.out.find("Model:         Vorne Kestrel K7\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Channel kind:  0x00000004\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Call result:   1 (completed)\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Result code:   9 (warning)\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Result code:   9 (ink low)\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Item number:   9\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Printer state: 0x04\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Activity:      1 (idle)\n"), std::string::npos) << r.out;
@@ -101,7 +101,7 @@ TEST_F(PqifTool, StatusAsJson) {
     ToolRun r = Pqif("status Kestrel_K7 --json --model \"Other Model\"");
     EXPECT_EQ(r.exitCode, 0u) << r.err;
     EXPECT_NE(r.out.find("\"model\":\"Other Model\""), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\"resultCode\":9,\"result\":\"warning\",\"item\":9,\"printerState\":4,"
+    EXPECT_NE(r.out.find("\"resultCode\":9,\"result\":\"ink low\",\"item\":9,\"printerState\":4,"
                          "\"activity\":1,\"notify\":1,\"sound\":1"),
               std::string::npos)
         << r.out;

@@ -88,7 +88,7 @@ TEST_F(PrGetStatusBTest, GoodReplyFromTheDevice) {
     sim_.Reply(reply);
     Outputs o = Query(4, Open(4));
     EXPECT_EQ(o.rc, 1);
-    EXPECT_EQ(o.result, PQIF_RESULT_INK);
+    EXPECT_EQ(o.result, PQIF_RESULT_INK_OUT);
     EXPECT_EQ(o.state, 0);
     EXPECT_EQ(o.activity, 1);
     EXPECT_EQ(o.notify, 0); // item 12 has no setting here, nor in a settings file
@@ -120,7 +120,7 @@ TEST_F(PrGetStatusBTest, StateThreeIsActivityTwo) {
     EXPECT_EQ(o.rc, 1);
     EXPECT_EQ(o.state, 3);
     EXPECT_EQ(o.activity, 2);
-    EXPECT_EQ(o.result, PQIF_RESULT_ACTIVE);
+    EXPECT_EQ(o.result, PQIF_RESULT_PRINTING);
 }
 
 TEST_F(PrGetStatusBTest, LibraryNotReadyWritesNothing) {

@@ -80,26 +80,26 @@ const char* ResultName(LONG code) {
     switch (code) {
     case PQIF_RESULT_READY:
         return "ready";
-    case PQIF_RESULT_DEVICE_ERROR:
-        return "device error";
-    case PQIF_RESULT_ERROR_02:
-        return "device error 02";
-    case PQIF_RESULT_WARNING:
-        return "warning";
-    case PQIF_RESULT_INK:
-        return "ink";
+    case PQIF_RESULT_PAPER_ERROR:
+        return "paper error";
+    case PQIF_RESULT_COVER_OPEN:
+        return "cover open";
+    case PQIF_RESULT_INK_LOW:
+        return "ink low";
+    case PQIF_RESULT_INK_OUT:
+        return "ink out";
     case PQIF_RESULT_NOT_AVAILABLE:
         return "not available";
-    case PQIF_RESULT_OTHER:
-        return "other condition";
-    case PQIF_RESULT_WARNING_20:
-        return "warning 20";
+    case PQIF_RESULT_ERROR:
+        return "printer error";
+    case PQIF_RESULT_MAINTENANCE:
+        return "maintenance needed";
     case PQIF_RESULT_COMM_ERROR:
         return "communication error";
     case PQIF_RESULT_BUSY:
         return "busy";
-    case PQIF_RESULT_ACTIVE:
-        return "active";
+    case PQIF_RESULT_PRINTING:
+        return "printing";
     default:
         return "unknown";
     }
