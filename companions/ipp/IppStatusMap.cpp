@@ -59,13 +59,18 @@ const Row kRows[] = {
 };
 
 int ColorSlot(const std::string& color, const std::string& name) {
+    // Letters only, lower case: "Light Cyan", "light-cyan" and "LightCyan" alike.
     std::string n;
-    for (char c : name)
-        n.push_back(static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c));
+    for (char c : name) {
+        if (c >= 'A' && c <= 'Z')
+            n.push_back(static_cast<char>(c - 'A' + 'a'));
+        else if (c >= 'a' && c <= 'z')
+            n.push_back(c);
+    }
     auto has = [&](const char* word) { return n.find(word) != std::string::npos; };
-    if (has("light cyan") || has("light-cyan") || color == "#80FFFF")
+    if (has("lightcyan") || color == "#80FFFF")
         return 4;
-    if (has("light magenta") || has("light-magenta") || color == "#FF80FF")
+    if (has("lightmagenta") || color == "#FF80FF")
         return 5;
     if (has("black") || color == "#000000" || color == "#202020" || color == "#101010")
         return 0;
