@@ -254,17 +254,23 @@ int32_t PmClient::GetJobValue(int32_t queue, int32_t job, int32_t kind, void* bu
     if (mode != 1)
         return 0;
     // A size probe sends the placeholder, and nothing comes back into the
-    // caller's (absent) buffer.
-    Placeholder placeholder;
-    unsigned char* bytes = placeholder.bytes;
-    LONG count = PmPlaceholderSize;
-    if (buffer && size > 0) {
-        bytes = static_cast<unsigned char*>(buffer);
-        count = size;
-    }
+    // caller's (absent) buffer. Either way the reply lands in a guarded buffer
+    // first, as the run time writes as many bytes as the reply holds.
+    bool probe = !buffer || size <= 0;
+    LONG count = probe ? PmPlaceholderSize : size;
+    unsigned char* bytes = receive.Take(static_cast<size_t>(count));
+    if (!bytes)
+        return 0;
+    std::memcpy(bytes, probe ? PmPlaceholder : buffer, static_cast<size_t>(count));
     LONG need = needed ? *needed : 0;
     PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
-    int32_t result = Remote([&] { return PmGetJobValue(ctx, job, kind, count, bytes, &need); });
+    LONG result = 0;
+    if (CatchStructured([&] {
+            result = PmGetJobValue(ctx, job, kind, count, bytes, &need);
+        }).raised)
+        return 0; // the caller's buffer and needed stay as they were
+    if (!probe)
+        std::memcpy(buffer, bytes, static_cast<size_t>(count));
     if (needed)
         *needed = need;
     return result;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "jobs/GuardedBuffer.h"
 #include "jobs/PmModule.h"
 #include "jobs/PmRpcBinding.h"
 #include "jobs/PrintManagerClient.h"
@@ -54,6 +55,7 @@ private:
     LONG connection = 0;      // remote mode: what the connect operation returned
     int32_t mode = -1;
     void* context = nullptr; // remote connection's context handle
+    GuardedBuffer receive;   // where GetJobValue's replies arrive first
 
     struct Exports {
         PmOpenQueueFn openQueue = nullptr;

@@ -27,18 +27,19 @@ private:
     std::string path_;
 };
 
-// vrpmsvc.exe from the test program's folder, started and stopped by the test.
+// vrpmsvc.exe (or another server program) from the test program's folder,
+// started and stopped by the test.
 class ServiceProcess {
 public:
-    bool Start() {
+    bool Start(const char* program = "vrpmsvc.exe", const char* arguments = "") {
         char path[MAX_PATH];
         DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
         std::string exe(path, length);
-        exe = exe.substr(0, exe.rfind('\\') + 1) + "vrpmsvc.exe";
+        exe = exe.substr(0, exe.rfind('\\') + 1) + program;
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info{};
-        std::string command = "\"" + exe + "\"";
+        std::string command = "\"" + exe + "\" " + arguments;
         if (!::CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
                               nullptr, &startup, &info))
             return false;
