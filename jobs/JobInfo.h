@@ -17,6 +17,13 @@ struct JobInfo {
     int32_t value104;               // kind 104: seconds left; 0 when the read failed
 };
 
+// The window copies the record whole; its layout is part of that contract.
+static_assert(offsetof(JobInfo, document) == 4 && offsetof(JobInfo, values21) == 68 &&
+                  offsetof(JobInfo, state) == 76 && offsetof(JobInfo, value102) == 80 &&
+                  offsetof(JobInfo, value103) == 88 && offsetof(JobInfo, has104) == 96 &&
+                  offsetof(JobInfo, value104) == 100 && sizeof(JobInfo) == 104,
+              "JobInfo layout");
+
 // The document name as text: at most JobDocumentSize characters.
 std::string JobDocumentText(const JobInfo& info);
 

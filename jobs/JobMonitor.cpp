@@ -128,8 +128,12 @@ int JobMonitor::KeepRunning() {
     Lock hold(lock);
     // An empty name would open the print server rather than a printer, where
     // every job would look unknown.
-    if (!registryMode && spooler && !printerName.empty())
-        spooler->DropVanished(printerName, jobIds);
+    if (!registryMode && spooler && !printerName.empty()) {
+        if (std::unique_ptr<SpoolerView> view = spooler->Open(printerName)) {
+            auto vanished = [&](int32_t id) { return !view->Knows(id); };
+            jobIds.erase(std::remove_if(jobIds.begin(), jobIds.end(), vanished), jobIds.end());
+        }
+    }
     hasJobs = jobIds.empty() ? 0 : 1;
     return hasJobs;
 }

@@ -11,13 +11,19 @@
 #include "jobs/JobInfo.h"
 #include "jobs/PrintManagerClient.h"
 
-// What the job monitor asks the spooler: DropVanished removes from ids, keeping
-// the order of the others, every id the printer's spooler no longer knows.
-// False when the printer could not be opened (then nothing is removed).
+// What the job monitor asks the spooler about its listed ids. Open gives
+// a look at the printer's jobs (null when the printer cannot be opened); Knows
+// is false for a job the spooler no longer has.
+class SpoolerView {
+public:
+    virtual ~SpoolerView() = default;
+    virtual bool Knows(int32_t spoolerJobId) = 0;
+};
+
 class SpoolerJobs {
 public:
     virtual ~SpoolerJobs() = default;
-    virtual bool DropVanished(const std::string& printerName, std::vector<int32_t>& ids) = 0;
+    virtual std::unique_ptr<SpoolerView> Open(const std::string& printerName) = 0;
 };
 
 // Polling intervals of the worker thread, in milliseconds.

@@ -2,22 +2,30 @@
 
 #include <windows.h>
 #include <winspool.h>
-#include <algorithm>
 
 #include "framework/Handles.h"
 #include "jobs/PmClient.h"
 
-bool WinSpoolerJobs::DropVanished(const std::string& printerName, std::vector<int32_t>& ids) {
+namespace {
+class WinSpoolerView : public SpoolerView {
+public:
+    explicit WinSpoolerView(UniquePrinter printer) : printer_(std::move(printer)) {}
+    bool Knows(int32_t spoolerJobId) override {
+        DWORD needed = 0;
+        ::GetJobA(printer_.get(), static_cast<DWORD>(spoolerJobId), 1, nullptr, 0, &needed);
+        return needed != 0;
+    }
+
+private:
+    UniquePrinter printer_;
+};
+} // namespace
+
+std::unique_ptr<SpoolerView> WinSpoolerJobs::Open(const std::string& printerName) {
     UniquePrinter printer;
     if (!::OpenPrinterA(const_cast<char*>(printerName.c_str()), printer.put(), nullptr))
-        return false;
-    auto vanished = [&](int32_t id) {
-        DWORD needed = 0;
-        ::GetJobA(printer.get(), static_cast<DWORD>(id), 1, nullptr, 0, &needed);
-        return needed == 0;
-    };
-    ids.erase(std::remove_if(ids.begin(), ids.end(), vanished), ids.end());
-    return true;
+        return nullptr;
+    return std::make_unique<WinSpoolerView>(std::move(printer));
 }
 
 JobMonitor::JobMonitor()
