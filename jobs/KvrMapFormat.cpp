@@ -141,7 +141,10 @@ void KvrInitialiseTable(uint8_t* table, size_t size) noexcept {
 KvrClaimResult KvrClaim(uint8_t* table, size_t size, const KvrMapGeometry& geometry,
                         const char* key, int32_t kind, int32_t value) noexcept {
     size_t fieldOffset = KvrFieldOffset(geometry, kind);
-    if (!table || !key || !*key || !fieldOffset || value == 0 || !KeyFits(key, geometry))
+    // A key that starts with the end-marker byte would read as the end of the
+    // table and hide every record after it.
+    if (!table || !key || !*key || static_cast<uint8_t>(key[0]) == KvrEndMarker || !fieldOffset ||
+        value == 0 || !KeyFits(key, geometry))
         return {KvrClaimResult::Refused, 0, 0};
 
     size_t records = RecordsIn(size, geometry);

@@ -64,8 +64,9 @@ struct KvrClaimResult {
 
 // Claims the kind's field of the key's record for value, entering the key in the
 // first free slot or at the end marker when it is new. Refused: a kind without a
-// field, an empty key (its record could not be told from a free slot), a key the
-// table cannot hold, or the value 0 (which means unclaimed).
+// field, an empty key (its record could not be told from a free slot), a key that
+// starts with byte 0xFF (it would read as the end marker), a key the table cannot
+// hold, or the value 0 (which means unclaimed).
 KvrClaimResult KvrClaim(uint8_t* table, size_t size, const KvrMapGeometry& geometry,
                         const char* key, int32_t kind, int32_t value) noexcept;
 

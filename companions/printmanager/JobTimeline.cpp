@@ -128,6 +128,10 @@ JobFigures JobFiguresAt(const StoredJob& job, uint64_t now) {
     f.progressTotal = static_cast<int32_t>(static_cast<uint64_t>(job.sheets) * 100);
     f.progressDone = static_cast<int32_t>(
         std::min<uint64_t>(elapsed * 100 / msPerSheet, static_cast<uint64_t>(f.progressTotal)));
+    if (job.ending == JobEnding::Done) {
+        f.sheetsDone = f.sheets;
+        f.progressDone = f.progressTotal;
+    }
     f.timeLeftKnown = job.startMs != 0 || job.ending != JobEnding::None;
     if (job.ending == JobEnding::None && job.startMs)
         f.secondsLeft = static_cast<int32_t>((duration - elapsed + 999) / 1000);
