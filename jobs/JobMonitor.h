@@ -11,6 +11,16 @@
 #include "jobs/JobInfo.h"
 #include "jobs/PrintManagerClient.h"
 
+// winspool.h maps SetPrinter and AddJob to its ANSI or wide functions; the job
+// monitor's operations keep their own names, and the A aliases below serve
+// callers that include winspool.h after this header.
+#ifdef SetPrinter
+#undef SetPrinter
+#endif
+#ifdef AddJob
+#undef AddJob
+#endif
+
 // What the job monitor asks the spooler about its listed ids. Open gives
 // a look at the printer's jobs (null when the printer cannot be opened); Knows
 // is false for a job the spooler no longer has.
@@ -60,6 +70,11 @@ public:
     // Replaces a command not yet taken. Job 0 means whichever job is watched.
     void RequestCommand(int32_t id, int32_t command);
     void SetRegistryMode(int flag);
+
+    int SetPrinterA(const char* printerName, const char* portName) {
+        return SetPrinter(printerName, portName);
+    }
+    int AddJobA(int32_t id) { return AddJob(id); }
 
 private:
     void Run() noexcept;

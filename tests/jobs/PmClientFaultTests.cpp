@@ -21,7 +21,7 @@ TEST(PmClientMisbehavingServer, RepliesStayWithinTheCallersBuffer) {
     script.spoolerId = 61;
     script.printer = "RogueQueue";
     script.document = "A document name";
-    int32_t job = AddJob(script);
+    int32_t job = ScriptJob(script);
 
     for (const char* mode : {"oversize", "negative", "huge", "unterminated"}) {
         SCOPED_TRACE(mode);
@@ -71,7 +71,7 @@ TEST_F(PmClientDeadServer, ServerKilledMidRunGivesZeroAndTheProcessGoesOn) {
     script.spoolerId = 41;
     script.printer = "KillQueue";
     script.sheets = 100;
-    int32_t job = AddJob(script);
+    int32_t job = ScriptJob(script);
 
     // Over "ncalrpc" here and over the pipe below, one dead server on each.
     PmClient client;
@@ -96,7 +96,7 @@ TEST_F(PmClientDeadServer, ServerDyingInsideTheCallGivesZero) {
     ScriptedJob script;
     script.spoolerId = 51;
     script.printer = "DieQueue";
-    AddJob(script);
+    ScriptJob(script);
 
     PmClient client;
     ASSERT_NE(client.OpenRemote("PRINTSERVER", "vrkit10.dll"), 0u);

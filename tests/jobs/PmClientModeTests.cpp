@@ -76,7 +76,7 @@ int32_t FrozenJob(const std::string& printer, int32_t spoolerId) {
     job.mediaType = 258;
     job.paperSize = 11;
     job.transitionMs = 0;
-    int32_t number = AddJob(job);
+    int32_t number = ScriptJob(job);
     ChangeStore([&](StoreHeader& s) {
         uint64_t now = JobStore::NowMs();
         AdvanceJobs(s.jobs, StoreJobCapacity, now);
@@ -93,7 +93,7 @@ TEST_P(PmClientModes, AnswersTheScriptedJobs) {
     waiting.printer = printer;
     waiting.document = "Second";
     waiting.sheets = 2;
-    int32_t second = AddJob(waiting);
+    int32_t second = ScriptJob(waiting);
     ASSERT_TRUE(first && second);
 
     PmClient client;

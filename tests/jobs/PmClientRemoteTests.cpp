@@ -125,7 +125,7 @@ TEST_F(PmClientWire, SendsTheQueueNameSizesByKindAndPlaceholders) {
     script.spoolerId = 31;
     script.printer = "WireQueue";
     script.document = "wire";
-    int32_t job = AddJob(script);
+    int32_t job = ScriptJob(script);
 
     PmClient client;
     ASSERT_NE(client.OpenRemote("PRINTSERVER", "vrkit10.dll"), 0u);

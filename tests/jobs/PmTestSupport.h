@@ -92,7 +92,7 @@ private:
     UniqueKernelHandle process_;
 };
 
-inline int32_t AddJob(const ScriptedJob& script) {
+inline int32_t ScriptJob(const ScriptedJob& script) {
     JobStore jobs;
     JobStore::Access store(jobs);
     return store ? AddScriptedJob(*store, script, JobStore::NowMs()) : 0;
