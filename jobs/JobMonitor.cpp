@@ -89,10 +89,11 @@ void JobMonitor::Pause(unsigned milliseconds) {
 
 void JobMonitor::Run() noexcept {
     try {
-        std::unique_ptr<PrintManagerClient> owned = clientFactory ? clientFactory() : nullptr;
-        if (!owned || !owned->Open(moduleName.c_str(), printerName.c_str(), startJob))
+        client = clientFactory ? clientFactory() : nullptr;
+        if (!client || !client->Open(moduleName.c_str(), printerName.c_str(), startJob)) {
+            client.reset();
             return;
-        client = owned.get();
+        }
         while (KeepRunning()) {
             queueHandle = client->OpenQueue(printerName.c_str(), portName.c_str(), 1, nullptr);
             if (!queueHandle) {
@@ -121,7 +122,7 @@ void JobMonitor::Run() noexcept {
         client->Close();
     } catch (...) {
     }
-    client = nullptr;
+    client.reset();
 }
 
 int JobMonitor::KeepRunning() {

@@ -110,5 +110,5 @@ private:
     std::shared_ptr<SpoolerJobs> spooler;
     JobMonitorTiming timing;
     std::string moduleName;
-    PrintManagerClient* client = nullptr; // the worker's own, during a run
+    std::unique_ptr<PrintManagerClient> client; // the worker's own, during a run
 };

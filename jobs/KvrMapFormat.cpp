@@ -1,6 +1,8 @@
 #include "jobs/KvrMapFormat.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 const KvrMapGeometry KvrShortTable{"KvrMapFile_02", 260, 274, 500, 137000};
 const KvrMapGeometry KvrLongTable{"KvrMapFile2_02", 520, 534, 500, 267000};
@@ -43,10 +45,9 @@ bool KeyFits(const char* key, const KvrMapGeometry& t) {
 // The three field offsets other than the one of kind.
 bool OtherFieldsZero(const uint8_t* record, const KvrMapGeometry& t, size_t fieldOffset) {
     const size_t fields[3] = {Value1Offset(t), Value1Offset(t) + 4, Value1Offset(t) + 8};
-    for (size_t offset : fields)
-        if (offset != fieldOffset && Load32(record + offset) != 0)
-            return false;
-    return true;
+    return std::none_of(std::begin(fields), std::end(fields), [&](size_t offset) {
+        return offset != fieldOffset && Load32(record + offset) != 0;
+    });
 }
 
 // Writes a new record so that a reader in another process sees either the old

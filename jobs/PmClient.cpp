@@ -62,9 +62,9 @@ template <typename Call> int32_t PmClient::Remote(Call&& call) {
 
 PmClient::~PmClient() {
     if (openQueue)
-        CloseQueue(openQueue);
+        PmClient::CloseQueue(openQueue);
     if (module || connection)
-        Close();
+        PmClient::Close();
     DropRemoteContext();
     binding.reset();
 }

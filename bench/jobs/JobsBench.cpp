@@ -37,7 +37,8 @@ public:
         char path[MAX_PATH];
         DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
         std::string exe(path, length);
-        exe = exe.substr(0, exe.rfind('\\') + 1) + "vrpmsvc.exe";
+        exe.erase(exe.rfind('\\') + 1);
+        exe += "vrpmsvc.exe";
         std::string command = "\"" + exe + "\"";
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;

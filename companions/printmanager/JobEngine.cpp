@@ -1,6 +1,7 @@
 #include "JobEngine.h"
 
 #include <winspool.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -162,11 +163,10 @@ int32_t JobEngine::HasJob(int32_t queue) {
     if (!store)
         return 0;
     AdvanceJobs(store->jobs, StoreJobCapacity, JobStore::NowMs());
-    int32_t count = 0;
-    for (const StoredJob& job : store->jobs)
-        if (JobIsActive(job) && SamePrinter(job.printer, printer))
-            ++count;
-    return count;
+    return static_cast<int32_t>(
+        std::count_if(std::begin(store->jobs), std::end(store->jobs), [&](const StoredJob& job) {
+            return JobIsActive(job) && SamePrinter(job.printer, printer);
+        }));
 }
 
 int32_t JobEngine::GetCurrentJob(int32_t queue) {

@@ -1,5 +1,6 @@
 #include "JobStore.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -93,13 +94,14 @@ JobStore::Access::~Access() {
         ::ReleaseMutex(mutex_);
 }
 
+// cppcheck-suppress constParameter ; the job found is changed through the result
 StoredJob* FindJobByNumber(StoreHeader& store, int32_t number) {
     if (number <= 0)
         return nullptr;
-    for (StoredJob& job : store.jobs)
-        if (job.used && job.number == number)
-            return &job;
-    return nullptr;
+    auto found =
+        std::find_if(std::begin(store.jobs), std::end(store.jobs),
+                     [&](const StoredJob& job) { return job.used && job.number == number; });
+    return found == std::end(store.jobs) ? nullptr : found;
 }
 
 StoredJob* FindJobBySpoolerId(StoreHeader& store, const char* printer, int32_t spoolerId,
@@ -111,6 +113,7 @@ StoredJob* FindJobBySpoolerId(StoreHeader& store, const char* printer, int32_t s
     return nullptr;
 }
 
+// cppcheck-suppress constParameter ; the slot is filled through the result
 StoredJob* NewJobSlot(StoreHeader& store) {
     StoredJob* oldest = nullptr;
     for (StoredJob& job : store.jobs) {

@@ -1,6 +1,7 @@
 // printside.exe: plays the printing side of the product for tests and demos.
 // See README.md for the commands.
 #include <windows.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -45,9 +46,7 @@ bool Number(const std::string& text, long long low, long long high, long long* v
 // "V_KVRS_" and the key, every backslash turned into a slash.
 std::string JobMappingName(const std::string& key) {
     std::string name = "V_KVRS_" + key;
-    for (char& c : name)
-        if (c == '\\')
-            c = '/';
+    std::replace(name.begin(), name.end(), '\\', '/');
     return name;
 }
 

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (keyLength > size)
         keyLength = size;
     std::string key(reinterpret_cast<const char*>(data), keyLength);
-    key = key.c_str(); // up to the first zero, as a C caller passes it
+    key.resize(std::strlen(key.c_str())); // up to the first zero, as a C caller passes it
     data += keyLength;
     size -= keyLength;
 

@@ -1,6 +1,7 @@
 #pragma once
 // A print manager and a spooler of the tests' own, behind the job monitor's
 // interfaces. Thread-safe: the worker thread calls it while tests script it.
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <functional>
@@ -64,16 +65,14 @@ public:
         change(*this);
     }
     FakeJob* Find(int32_t number) {
-        for (FakeJob& job : jobs)
-            if (job.number == number)
-                return &job;
-        return nullptr;
+        auto found = std::find_if(jobs.begin(), jobs.end(),
+                                  [&](const FakeJob& job) { return job.number == number; });
+        return found == jobs.end() ? nullptr : &*found;
     }
     FakeJob* Current() {
-        for (FakeJob& job : jobs)
-            if (job.active)
-                return &job;
-        return nullptr;
+        auto found =
+            std::find_if(jobs.begin(), jobs.end(), [](const FakeJob& job) { return job.active; });
+        return found == jobs.end() ? nullptr : &*found;
     }
 
 private:

@@ -412,10 +412,8 @@ TEST_F(JobMonitorTest, ConcurrentUseSeesOnlyWholeRecords) {
     bool finished = WaitFor(
         [&] {
             std::lock_guard<std::mutex> hold(pm->lock);
-            for (const FakeJob& job : pm->jobs)
-                if (job.active)
-                    return false;
-            return true;
+            return std::none_of(pm->jobs.begin(), pm->jobs.end(),
+                                [](const FakeJob& job) { return job.active; });
         },
         60000);
     stop = true;

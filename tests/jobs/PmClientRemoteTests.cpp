@@ -107,7 +107,7 @@ protected:
     }
     uint32_t LastCall() {
         uint32_t last = 0;
-        ChangeStore([&](StoreHeader& s) { last = s.callSequence; });
+        ChangeStore([&](const StoreHeader& s) { last = s.callSequence; });
         return last;
     }
 

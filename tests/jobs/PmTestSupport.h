@@ -14,9 +14,9 @@ public:
     PrivateJobStore() {
         char temp[MAX_PATH];
         ::GetTempPathA(sizeof temp, temp);
-        char path[MAX_PATH];
-        std::snprintf(path, sizeof path, "%svrpm_test_%lu.dat", temp, ::GetCurrentProcessId());
-        path_ = path;
+        char file[MAX_PATH];
+        std::snprintf(file, sizeof file, "%svrpm_test_%lu.dat", temp, ::GetCurrentProcessId());
+        path_ = file;
         ::SetEnvironmentVariableA("VRPM_STORE", path_.c_str());
         ::DeleteFileA(path_.c_str());
     }
@@ -35,7 +35,8 @@ public:
         char path[MAX_PATH];
         DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
         std::string exe(path, length);
-        exe = exe.substr(0, exe.rfind('\\') + 1) + program;
+        exe.erase(exe.rfind('\\') + 1);
+        exe += program;
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info{};

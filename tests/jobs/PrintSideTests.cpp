@@ -17,7 +17,8 @@ public:
         char path[MAX_PATH];
         DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
         std::string exe(path, length);
-        exe = exe.substr(0, exe.rfind('\\') + 1) + "printside.exe";
+        exe.erase(exe.rfind('\\') + 1);
+        exe += "printside.exe";
         std::string command = "\"" + exe + "\" " + arguments;
         // Its report goes nowhere; the tests look at what it leaves behind.
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};

@@ -114,6 +114,7 @@ TEST(SetKvrMapValueTest, FullTableWithoutTheKeyOrEndMarkerIsOne) {
         table.Claim("P" + std::to_string(i), 1, i + 1);
     EXPECT_EQ(SetKvrMapValue("P498", "", 5, 3), 0);
     EXPECT_EQ(SetKvrMapValue("none", "", 5, 3), -2);
+    // cppcheck-suppress unreadVariable ; the mapping is read by SetKvrMapValue
     table.data[499 * KvrShortTable.recordSize] = 'Z'; // the end marker overwritten
     EXPECT_EQ(SetKvrMapValue("none", "", 5, 3), 1);
 }
@@ -121,6 +122,7 @@ TEST(SetKvrMapValueTest, FullTableWithoutTheKeyOrEndMarkerIsOne) {
 TEST(SetKvrMapValueTest, TableSmallerThanItsFormatIsNotReadPast) {
     Table table(KvrShortTable, 2 * KvrShortTable.recordSize);
     table.Claim("Kestrel_K7", 1, 1);
+    // cppcheck-suppress unreadVariable
     table.data[KvrShortTable.recordSize] = 'X'; // no end marker within the mapping
     EXPECT_EQ(SetKvrMapValue("Kestrel_K7", "", 8, 3), 0);
     EXPECT_EQ(SetKvrMapValue("Elsewhere", "", 8, 3), -1);
