@@ -45,4 +45,17 @@ function(pqif_finish_windows_targets)
     set_target_properties(V_PQIF07 PROPERTIES PREFIX "" OUTPUT_NAME V_PQIF07)
     target_link_options(V_PQIF07 PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup
                         -Wl,--out-implib,${CMAKE_BINARY_DIR}/lib/libV_PQIF07.dll.a)
+    # The linker's import library carries the undecorated names that --kill-at
+    # exports, which WINAPI callers cannot link against: rebuilt with the
+    # decorated names after each link (cmake/ImportLibrary.cmake).
+    find_program(PQIF_DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
+    find_program(PQIF_NM NAMES i686-w64-mingw32-nm REQUIRED)
+    add_custom_command(TARGET V_PQIF07 POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -DNM=${PQIF_NM} -DDLLTOOL=${PQIF_DLLTOOL}
+                -DDEF=${CMAKE_SOURCE_DIR}/exports/V_PQIF07.def
+                "-DOBJECTS=$<JOIN:$<TARGET_OBJECTS:pqif_core>,|>"
+                -DDECORATED=${CMAKE_BINARY_DIR}/lib/V_PQIF07.decorated.def
+                -DOUT=${CMAKE_BINARY_DIR}/lib/libV_PQIF07.dll.a
+                -P ${CMAKE_SOURCE_DIR}/cmake/ImportLibrary.cmake
+        VERBATIM)
 endfunction()

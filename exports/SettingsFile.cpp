@@ -22,10 +22,11 @@ bool StartsWithNoCase(const char* text, const char* prefix, std::size_t n) {
     return true;
 }
 
-// Splits the text into the lines a 310-byte line read yields: at most 309
-// bytes each, ending after a line feed. A CR LF pair reads as a line feed, as
-// it does through a text-mode stream. Each line is seen as a C string, so a
-// NUL byte ends it early.
+// Splits the text into lines as a 310-byte line read sees them: at most 309
+// bytes each, ending after a line feed. The rest of a longer line is dropped,
+// so that its tail is never taken for a header or a key line of its own. A CR
+// LF pair reads as a line feed, as it does through a text-mode stream. Each
+// line is seen as a C string, so a NUL byte ends it early.
 class LineReader {
 public:
     LineReader(const char* text, std::size_t length) : text_(text), length_(length) {}
@@ -44,6 +45,10 @@ public:
             ++pos_;
             if (c == '\n')
                 break;
+        }
+        if (line.size() == kLineRead - 1 && line.back() != '\n') {
+            while (pos_ < length_ && text_[pos_++] != '\n') {
+            }
         }
         line.resize(std::strlen(line.c_str()));
         return true;

@@ -48,6 +48,98 @@ LONG WINAPI PrReleaseReg(void);
 /* Ordinal 6: sends nothing; 0 when length > 0, else -1. */
 LONG WINAPI PrSendPrnData(LONG reserved1, LONG reserved2, LONG length);
 
+/* Result codes of PrGetStatusB (*resultCode), with the printer conditions
+   (state code, error code when the state is 0, first warning code) behind them. */
+#define PQIF_RESULT_READY 1          /* state 0x04 without warnings */
+#define PQIF_RESULT_DEVICE_ERROR 3   /* error 0x06, 0x0E, 0x12 or 0x13 */
+#define PQIF_RESULT_ERROR_02 6       /* error 0x02 */
+#define PQIF_RESULT_WARNING 9        /* warning 0x10 to 0x15 */
+#define PQIF_RESULT_INK 10           /* error 0x05 (an ink slot), or state 0x08 */
+#define PQIF_RESULT_NOT_AVAILABLE 11 /* no usable reply (failureChoice 0), or state unknown */
+#define PQIF_RESULT_OTHER 12         /* any other condition */
+#define PQIF_RESULT_WARNING_20 13    /* warning 0x20 */
+#define PQIF_RESULT_COMM_ERROR 14    /* no usable reply (failureChoice non-zero), or error 0x01 */
+#define PQIF_RESULT_BUSY 15          /* states 0x06, 0x07, 0x09, 0x0A */
+#define PQIF_RESULT_ACTIVE 999       /* states 0x02, 0x03 */
+
+/* Item numbers: the key of a state's message and notification setting
+   (HKCU printer key, subkey "Notify", value "%03d"). The items a user can
+   switch (PrEnumItem) are 12, 11, 14, 9 and 13. */
+#define PQIF_ITEM_READY 1
+#define PQIF_ITEM_WARNING 9
+#define PQIF_ITEM_NOT_AVAILABLE 11
+#define PQIF_ITEM_ERROR 12
+#define PQIF_ITEM_WARNING_20 13
+#define PQIF_ITEM_COMM_ERROR 14
+#define PQIF_ITEM_BUSY 15
+#define PQIF_ITEM_ACTIVE 999
+
+/* *activity of PrGetStatusB. */
+#define PQIF_ACTIVITY_NONE 0 /* no reply was decoded */
+#define PQIF_ACTIVITY_IDLE 1
+#define PQIF_ACTIVITY_BUSY 2 /* the printer reports state 0x03 */
+
+/* Results of SetRegDefaultValue. */
+#define PQIF_DEFAULTS_WRITTEN 0
+#define PQIF_DEFAULTS_NO_PRINTER_KEY 1
+#define PQIF_DEFAULTS_NOTIFY_EXISTS 3
+#define PQIF_DEFAULTS_NO_ITEMNUM 4
+#define PQIF_DEFAULTS_ITEMS_MISSING 5
+
+/* Messages the monitor window accepts (WM_USER + n). */
+#define PQIF_WM_STATUS_READY 1026  /* lParam: channel handle; status can be read */
+#define PQIF_WM_JOB_QUEUED 1029    /* lParam: spooler job id */
+#define PQIF_WM_SHOW_DETAIL 1030   /* open the detail view */
+#define PQIF_WM_CHANNEL_SETUP 1224 /* lParam: result bits of the channel-setup tool */
+
+/* Ordinal 3: a printer's current state in one call, over a channel the caller
+   opened through the bidirectional library (KLOpenChannel).
+     reserved       ignored
+     channelKind    the kind chosen by PrSelectChan (PQIF_CHANNEL_*); any other
+                    value yields PQIF_RESULT_NOT_AVAILABLE without device access
+     channel        open channel handle; 0 reads a reply text from the HKLM key
+                    software\VORNE\KVR7\Debug, value "Status", instead
+     resultCode     out: a PQIF_RESULT_* code; unchanged when 0 or -1 is returned
+     printerState   out: the printer's state code (on PQIF_CHANNEL_RECORD, the result code)
+     soundFlag      out: 1 when a sound is due for this state
+     notifyFlag     out: the notification setting of the state's item
+     printerName    spooler printer name, may be NULL or empty
+     portName       port name, used when printerName is empty
+     failureChoice  non-zero: failures report PQIF_RESULT_COMM_ERROR, else
+                    PQIF_RESULT_NOT_AVAILABLE
+     modelName      printer model; names its settings file for notification defaults
+     activity       out: a PQIF_ACTIVITY_* value
+   Returns 1 when the outputs are set (also when the communication library is
+   missing: then nothing is written), 0 when the printer had no status to
+   report, -1 when the channel is in use by another client or memory ran out.
+   The reply and the communication state are recorded in the printer's key
+   under HKCU software\VORNE\KVR7\KVRData. Out pointers may be NULL. */
+LONG WINAPI PrGetStatusB(LONG reserved, LONG channelKind, LONG channel, LONG* resultCode,
+                         LONG* printerState, LONG* soundFlag, LONG* notifyFlag,
+                         const char* printerName, const char* portName, LONG failureChoice,
+                         const char* modelName, LONG* activity);
+
+/* Ordinal 5: picks the status channel from a channel list (as
+   KLGetAvailableChannel writes it). Kinds are tried in the order
+   PQIF_CHANNEL_STATUS, _PREFERRED, _ALTERNATE, _RECORD; for each kind only its
+   first entry counts, and only with PQIF_CHANNEL_FLAG_STATUS set. When one is
+   chosen, *channelKind receives its id and *reserved1, *reserved2 receive 0;
+   otherwise all three are left untouched.
+   Returns 1 for an empty list (count < 1 or NULL), 1 when the list could not
+   be copied, otherwise 0 (whether or not a channel was chosen). */
+LONG WINAPI PrSelectChan(LONG reserved, const PQIF_CHANNEL_ENTRY* list, LONG count,
+                         LONG* channelKind, LONG* reserved1, LONG* reserved2);
+
+/* Ordinal 10: copies a printer model's monitor defaults from its settings file
+   (section `section` of the INI file `settingsPath`) into the existing printer
+   key HKCU\`printerKeyPath`, and its item defaults (ITEMNUM, ITEM000..ITEM999)
+   into a new subkey "Notify". Returns a PQIF_DEFAULTS_* code: 0 all written;
+   1 the printer key does not exist; 3 "Notify" already exists or cannot be
+   created (items not written); 4 no valid ITEMNUM; 5 fewer ITEM keys than
+   ITEMNUM says (those found are written). Nothing is rolled back. */
+LONG WINAPI SetRegDefaultValue(const char* settingsPath, const char* section,
+                               const char* printerKeyPath);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,0 +1,56 @@
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+#include "framework/CObject.h"
+
+// One record of a channel list as the bidirectional library writes it.
+#pragma pack(push, 1)
+struct ChannelEntry {
+    std::int32_t channelId;
+    std::uint16_t flags;
+    std::uint16_t value;
+};
+#pragma pack(pop)
+static_assert(sizeof(ChannelEntry) == 8, "channel entries are packed 8-byte records");
+
+constexpr int ChannelIdStatus = 0x00000004;
+constexpr int ChannelIdPreferred = 0x10010003;
+constexpr int ChannelIdAlternate = 0x10000003;
+constexpr int ChannelIdRecord = 0x02000001;
+constexpr std::uint16_t ChannelFlagStatus = 0x0004;
+constexpr std::uint16_t ChannelFlagSlow = 0x8000;
+
+// A printer's channel list and the rule that picks its status channel. Built
+// from the library (a short-lived binding of its own) or from a caller's list.
+class ChanSel : public CObject {
+public:
+    // result: 0 list ready; 1 no channel, empty list or no memory; -1 library
+    // not ready, empty name, or an unexpected answer to the size probe.
+    ChanSel(const char* name, int byPrinter, int preferredChannel);
+    ChanSel(const ChannelEntry* list, int listCount, int preferredChannel);
+    ~ChanSel() override;
+
+    int GetResult() const noexcept { return result; }
+
+    // Tries ids 4, the preferred id, 0x10000003, 0x02000001; for each, only the
+    // first entry with that id counts, and only if it has the status bit.
+    // 0 chosen (outputs written); 1 none qualifies; otherwise GetResult().
+    int GetStatChannel(int* channel, std::uint16_t* value);
+
+    int Count() const noexcept { return count; }
+    // Flags of the list's first entry (0 when the list is empty).
+    std::uint16_t FirstEntryFlags() const noexcept;
+
+private:
+    bool Allocate(std::size_t bytes);
+
+    ChannelEntry* entries = nullptr;
+    int preferredChannel = 0;
+    int bufferSize = 0;
+    int result = 0;
+    int count = 0;
+    int statChannel = 0;
+    std::uint16_t statValue = 0;
+    std::size_t allocated = 0;
+};

@@ -1,0 +1,101 @@
+#include "device/ChannelRecovery.h"
+
+#include <cstdint>
+
+#include "device/ChannelRecoveryCommand.h"
+#include "device/PortRouting.h"
+#include "support/Registry.h"
+#include "ui/ResText.h"
+
+namespace {
+bool IsNtFamily() {
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    BOOL got = ::GetVersionExA(&version);
+#pragma GCC diagnostic pop
+    return got && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+} // namespace
+
+void ChannelRecovery::ShowMessage(UINT textId) const {
+    ResText text, caption;
+    text.Load(textId);
+    caption.Load(CaptionId);
+    ::MessageBoxA(owner, text.Text(), caption.Text(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+void ChannelRecovery::RecoverChannel(int viewType) {
+    if (state != NotTried)
+        return;
+    if (IsRouterComplete()) {
+        state = NotNeeded;
+        return;
+    }
+    {
+        Registry common(HKEY_LOCAL_MACHINE, KvrCommonKeyPath);
+        if (!common.IsOpen() || common.GetDword("KLAPIRECOVER", 0) == 0) {
+            state = Refused;
+            return;
+        }
+    }
+    switch (viewType) {
+    case 1: {
+        ShowMessage(1228);
+        state = Refused;
+        return;
+    }
+    case 2:
+        break;
+    default:
+        // The progress meter never asks; a later view may.
+        return;
+    }
+    if (IsNtFamily() && !IsUserAdmin()) {
+        ShowMessage(1235);
+        state = Refused;
+        return;
+    }
+    std::string installDir;
+    {
+        Registry info(HKEY_LOCAL_MACHINE, KlapiInfoKeyPath);
+        if (!info.IsOpen()) {
+            state = Refused;
+            return;
+        }
+        installDir = info.GetString("InstallDir", "", 256);
+    }
+    std::string driver = GetPrinterDriverName(printerName.c_str());
+    if (driver.empty()) {
+        state = Refused;
+        return;
+    }
+    // A driver name that could end its quotes early is refused, not passed on.
+    commandLine = BuildSetupToolCommand(
+        installDir, driver, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(owner)));
+    if (commandLine.empty()) {
+        state = Refused;
+        return;
+    }
+    UINT started = ::WinExec(commandLine.c_str(), SW_SHOWNORMAL);
+    state = started > 31 ? AwaitingTool : Refused;
+}
+
+void ChannelRecovery::OnSetupResult(WPARAM, LPARAM lParam) {
+    const DWORD bits = static_cast<DWORD>(lParam);
+    if (bits & 0x200000) {
+        ShowMessage(1233);
+        state = Refused;
+    } else if (bits & 0x400) {
+        ShowMessage(1234);
+        state = Refused;
+    } else if (bits & 0x80000) {
+        ShowMessage(1235);
+        state = Refused;
+    } else if (bits & 0x1) {
+        if (IsRouterComplete())
+            state = NotNeeded;
+        ShowMessage(1229);
+    }
+}

@@ -1,0 +1,9 @@
+#pragma once
+#include "framework/CWnd.h"
+
+// A push button, check box or radio button of a dialog template.
+class CButton : public CWnd {
+public:
+    int GetCheck() const { return static_cast<int>(::SendMessageA(m_hWnd, BM_GETCHECK, 0, 0)); }
+    void SetCheck(int check) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(check)); }
+};

@@ -1,0 +1,340 @@
+#include "status/StatusReply.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr unsigned char kHeader[] = {'@', 'B', 'D', 'C', ' ', 'S', 'T', '\r', '\n'};
+constexpr std::size_t kHeaderSize = sizeof kHeader;
+constexpr std::size_t kMinimumLength = 12;
+constexpr int kMaxInk = 6;
+constexpr int kMaxWarnings = 10;
+constexpr unsigned char kInkCap = 100;
+
+int HexDigit(unsigned char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+bool HexPair(const unsigned char* p, unsigned char* byte) {
+    int high = HexDigit(p[0]);
+    int low = HexDigit(p[1]);
+    if (high < 0 || low < 0)
+        return false;
+    *byte = static_cast<unsigned char>(high * 16 + low);
+    return true;
+}
+
+unsigned char FoldCase(unsigned char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
+
+enum class Tag { None, ST, ER, IQ, WR, RV, TC };
+
+Tag TagAt(const unsigned char* reply, std::size_t length, std::size_t pos) {
+    if (length - pos < 3 || reply[pos + 2] != ':')
+        return Tag::None;
+    unsigned char a = FoldCase(reply[pos]);
+    unsigned char b = FoldCase(reply[pos + 1]);
+    if (a == 'S' && b == 'T')
+        return Tag::ST;
+    if (a == 'E' && b == 'R')
+        return Tag::ER;
+    if (a == 'I' && b == 'Q')
+        return Tag::IQ;
+    if (a == 'W' && b == 'R')
+        return Tag::WR;
+    if (a == 'R' && b == 'V')
+        return Tag::RV;
+    if (a == 'T' && b == 'C')
+        return Tag::TC;
+    return Tag::None;
+}
+
+// Each field decoder starts at the tag and, on success, leaves pos after the ';'.
+bool ByteField(const unsigned char* reply, std::size_t length, std::size_t& pos,
+               std::uint8_t* out) {
+    if (length - pos < 6 || reply[pos + 5] != ';')
+        return false;
+    unsigned char byte;
+    if (!HexPair(reply + pos + 3, &byte))
+        return false;
+    *out = byte;
+    pos += 6;
+    return true;
+}
+
+bool InkField(const unsigned char* reply, std::size_t length, std::size_t& pos,
+              PrinterStatus* status) {
+    pos += 3;
+    int n = 0;
+    for (;;) {
+        if (n == kMaxInk)
+            return false;
+        if (length - pos < 2) {
+            status->inkCount = 0;
+            return false;
+        }
+        const unsigned char* entry = reply + pos;
+        unsigned char level;
+        if (FoldCase(entry[0]) == 'N' && FoldCase(entry[1]) == 'A') {
+            level = InkLevelUnknown;
+        } else if (HexPair(entry, &level)) {
+            if (level > kInkCap)
+                level = kInkCap;
+        } else {
+            status->inkCount = 0;
+            return false;
+        }
+        status->inkLevel[n++] = level;
+        pos += 2;
+        if (pos >= length)
+            return false;
+        if (reply[pos] == ';') {
+            ++pos;
+            break;
+        }
+    }
+    status->inkCount = static_cast<std::uint8_t>(n);
+    return true;
+}
+
+bool WarningField(const unsigned char* reply, std::size_t length, std::size_t& pos,
+                  PrinterStatus* status) {
+    pos += 3;
+    int n = 0;
+    for (;;) {
+        if (n == kMaxWarnings)
+            return false;
+        if (length - pos < 2 || !HexPair(reply + pos, &status->warning[n]))
+            return false;
+        ++n;
+        pos += 2;
+        if (pos >= length)
+            return false;
+        if (reply[pos] == ',') {
+            ++pos;
+            if (pos >= length)
+                return false;
+        }
+        if (reply[pos] == ';') {
+            ++pos;
+            break;
+        }
+    }
+    status->warningCount = static_cast<std::uint8_t>(n);
+    return true;
+}
+
+bool RevisionField(const unsigned char* reply, std::size_t length, std::size_t& pos,
+                   PrinterStatus* status) {
+    if (length - pos < 5 || reply[pos + 4] != ';')
+        return false;
+    const unsigned char pair[2] = {'0', reply[pos + 3]};
+    if (!HexPair(pair, &status->revision))
+        return false;
+    pos += 5;
+    return true;
+}
+
+bool CounterField(const unsigned char* reply, std::size_t length, std::size_t& pos,
+                  PrinterStatus* status) {
+    if (length - pos < 8 || reply[pos + 7] != ';')
+        return false;
+    unsigned char high, low;
+    if (!HexPair(reply + pos + 3, &high) || !HexPair(reply + pos + 5, &low))
+        return false;
+    status->tcValue = static_cast<std::uint16_t>(high * 256 + low);
+    pos += 8;
+    return true;
+}
+
+bool IsEmptySlot(std::uint8_t level) {
+    return level == 0 || level == InkLevelUnknown;
+}
+
+int InkRule(const PrinterStatus& s) {
+    if (s.inkCount == 0)
+        return 2;
+    bool first = IsEmptySlot(s.inkLevel[0]);
+    bool other = false;
+    // All five other slots count, whatever inkCount says.
+    for (int i = 1; i < kMaxInk; ++i)
+        other = other || IsEmptySlot(s.inkLevel[i]);
+    if (first && other)
+        return 2;
+    if (first)
+        return 3;
+    if (other)
+        return 4;
+    std::uint8_t lowest = kInkCap;
+    for (int i = 1; i < kMaxInk; ++i)
+        if (s.inkLevel[i] < lowest)
+            lowest = s.inkLevel[i];
+    if (s.inkLevel[0] == lowest)
+        return 2;
+    return s.inkLevel[0] < lowest ? 3 : 4;
+}
+
+int ErrorNumber(const PrinterStatus& s) {
+    switch (s.error) {
+    case 0x00:
+        return 14;
+    case 0x01:
+        return 18;
+    case 0x02:
+        return 32;
+    case 0x03:
+        return 30;
+    case 0x05:
+        return InkRule(s);
+    case 0x06:
+        return 5;
+    case 0x09:
+        return 34;
+    case 0x0E:
+        return 28;
+    case 0x12:
+        return 25;
+    case 0x13:
+        return 26;
+    case 0x14:
+        return 27;
+    case 0x15:
+        return 29;
+    case 0x16:
+        return 31;
+    default:
+        return 9;
+    }
+}
+
+bool IsInkWarning(std::uint8_t code) {
+    return code >= 0x11 && code <= 0x15;
+}
+
+} // namespace
+
+int HexPairToByte(const char* pair, unsigned char* byte) {
+    if (!pair || !byte)
+        return 0;
+    const unsigned char digits[2] = {static_cast<unsigned char>(pair[0]),
+                                     static_cast<unsigned char>(pair[0] ? pair[1] : 0)};
+    return HexPair(digits, byte) ? 1 : 0;
+}
+
+int ParseStatusReply(const unsigned char* reply, std::size_t length, PrinterStatus* status) {
+    if (!status)
+        return -1;
+    std::memset(status, 0, sizeof *status);
+    status->state = 0xFF;
+    status->error = 0xFF;
+    status->tcValue = 0xFFFF;
+
+    if (!reply || length < kMinimumLength || std::memcmp(reply, kHeader, kHeaderSize) != 0)
+        return -1;
+
+    std::size_t pos = kHeaderSize;
+    int stateFields = 0;
+    bool inkSeen = false;
+    for (;;) {
+        bool ok = true;
+        switch (TagAt(reply, length, pos)) {
+        case Tag::ST:
+            ok = ByteField(reply, length, pos, &status->state);
+            stateFields += ok ? 1 : 0;
+            break;
+        case Tag::ER:
+            ok = ByteField(reply, length, pos, &status->error);
+            break;
+        case Tag::IQ:
+            inkSeen = true;
+            ok = InkField(reply, length, pos, status);
+            break;
+        case Tag::WR:
+            ok = WarningField(reply, length, pos, status);
+            break;
+        case Tag::RV:
+            ok = RevisionField(reply, length, pos, status);
+            break;
+        case Tag::TC:
+            ok = CounterField(reply, length, pos, status);
+            break;
+        case Tag::None:
+            ++pos; // unknown bytes are skipped one at a time
+            break;
+        }
+        if (!ok || pos >= length)
+            return -1;
+        if (reply[pos] == 0xFF || reply[pos] == 0x0C)
+            break;
+    }
+    if (!inkSeen)
+        status->inkCount = 0;
+    return stateFields > 0 ? 0 : -1;
+}
+
+int StatusNumber(const PrinterStatus& s) {
+    if (s.state == 0)
+        return ErrorNumber(s);
+    switch (s.state) {
+    case 0x05:
+        return 21;
+    case 0x06:
+        return 22;
+    case 0x08:
+        return 19;
+    case 0x09:
+        return 23;
+    case 0x0A:
+        return 24;
+    default:
+        break;
+    }
+    if (s.warningCount >= 1) {
+        std::uint8_t first = s.warning[0];
+        if (first == 0x10)
+            return s.warningCount >= 2 && IsInkWarning(s.warning[1]) ? 20 : 12;
+        if (IsInkWarning(first))
+            return 13;
+        if (first == 0x20)
+            return 33;
+    }
+    switch (s.state) {
+    case 0x02:
+    case 0x03:
+        return 11;
+    case 0x04:
+        return 1;
+    case 0x07:
+        return 10;
+    default:
+        return 0;
+    }
+}
+
+std::uint32_t IndicatorMask(const PrinterStatus& s, int statusNumber) {
+    std::uint32_t mask = 0;
+    bool inkState = statusNumber == 2 || statusNumber == 3 || statusNumber == 4;
+    if (inkState) {
+        if (s.inkCount == 0)
+            return 0x1000;
+        for (int i = 0; i < kMaxInk; ++i)
+            if (IsEmptySlot(s.inkLevel[i]))
+                mask |= 0x40u << i;
+    }
+    if (inkState || statusNumber == 12 || statusNumber == 13 || statusNumber == 20) {
+        int count = s.warningCount < kMaxWarnings ? s.warningCount : kMaxWarnings;
+        for (int i = 0; i < count; ++i) {
+            int j = s.warning[i] - 0x10;
+            if (j >= 0 && j <= 5)
+                mask |= 1u << j;
+        }
+    }
+    return mask;
+}

@@ -1,0 +1,265 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "device/ChannelRecovery.h"
+#include "device/PortRouting.h"
+#include "support/Registry.h"
+#include "tests/ui/UiTestSupport.h"
+
+namespace {
+
+const char* const DoubleKey = "Software\\PqifTests\\KlapisetDouble";
+const char* const SpoolerPrinter = "PqifUiPrinter"; // made by the tests' print scheduler
+
+// The registry the repair reads, kept as it was around each test.
+class RecoveryFixture : public ::testing::Test {
+protected:
+    RecoveryFixture()
+        : router(HKEY_LOCAL_MACHINE, RequestRouterKeyPath),
+          common(HKEY_LOCAL_MACHINE, ChannelRecovery::KvrCommonKeyPath),
+          klapi(HKEY_LOCAL_MACHINE, ChannelRecovery::KlapiInfoKeyPath),
+          tool(HKEY_CURRENT_USER, DoubleKey) {}
+    void SetUp() override {
+        ASSERT_TRUE(resources.module());
+        router.Clear();
+        common.Clear();
+        klapi.Clear();
+        tool.Clear();
+        Router({"LPT1:", "KLPIP_192.0.2.7"});
+        common.SetDword("KLAPIRECOVER", 1);
+        klapi.SetString("InstallDir", UiTestDir());
+    }
+    void Router(std::initializer_list<const char*> values) const {
+        router.Clear();
+        int i = 0;
+        for (const char* value : values) {
+            char name[8];
+            std::snprintf(name, sizeof name, "KLP%02d", i);
+            router.SetString(name, value);
+            i += 7;
+        }
+    }
+    DWORD ToolRuns() const {
+        Registry key(HKEY_CURRENT_USER, DoubleKey);
+        return key.GetDword("Runs", 0);
+    }
+    std::wstring Text(UINT id) const { return LoadResourceStringW(resources.module(), id); }
+    void ExpectOneBox(const MessageBoxWatcher& watcher, UINT id) const {
+        auto boxes = watcher.Boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, Text(id));
+        EXPECT_EQ(boxes[0].caption, Text(1100));
+    }
+
+    ResourceModuleScope resources;
+    KeyBackup router;
+    KeyBackup common;
+    KeyBackup klapi;
+    KeyBackup tool;
+};
+
+TEST_F(RecoveryFixture, RouterKindsAreRecognisedInAnyCaseAndSharesCountForNothing) {
+    Router({"lpt1:", "KlpIp_192.0.2.7", "ipx_0001"});
+    EXPECT_EQ(IsRouterComplete(), 1);
+    Router({"LPT1:", "KLPIP_192.0.2.7", "SHARE_IPX"});
+    EXPECT_EQ(IsRouterComplete(), 0);
+    Registry parent(HKEY_LOCAL_MACHINE, "software\\VORNE\\KLPrinter", false, KEY_ALL_ACCESS);
+    parent.DeleteKey("KLRequestRouter");
+    EXPECT_EQ(IsRouterComplete(), 1) << "no router key counts as complete";
+}
+
+TEST_F(RecoveryFixture, CompleteRouterNeedsNoRepairAndAsksNothing) {
+    Router({"LPT1:", "KLPIP_192.0.2.7", "IPX_0001"});
+    MessageBoxWatcher watcher;
+    ChannelRecovery recovery(nullptr, SpoolerPrinter);
+    recovery.RecoverChannel(1);
+    EXPECT_EQ(recovery.State(), ChannelRecovery::NotNeeded);
+    EXPECT_TRUE(watcher.Boxes().empty()) << "KLAPIRECOVER was not even read";
+}
+
+TEST_F(RecoveryFixture, RepairNotAllowedIsRefusedQuietly) {
+    for (bool missing : {false, true}) {
+        if (missing)
+            common.Clear();
+        else
+            common.SetDword("KLAPIRECOVER", 0);
+        MessageBoxWatcher watcher;
+        ChannelRecovery recovery(nullptr, SpoolerPrinter);
+        recovery.RecoverChannel(2);
+        EXPECT_EQ(recovery.State(), ChannelRecovery::Refused);
+        EXPECT_TRUE(watcher.Boxes().empty());
+    }
+}
+
+TEST_F(RecoveryFixture, PopupViewTellsTheUserAndStartsNothing) {
+    MessageBoxWatcher watcher;
+    ChannelRecovery recovery(nullptr, SpoolerPrinter);
+    recovery.RecoverChannel(1);
+    EXPECT_EQ(recovery.State(), ChannelRecovery::Refused);
+    ExpectOneBox(watcher, 1228);
+    EXPECT_EQ(ToolRuns(), 0u);
+    recovery.RecoverChannel(2);
+    EXPECT_EQ(ToolRuns(), 0u) << "a refused repair is never tried again";
+}
+
+TEST_F(RecoveryFixture, ProgressMeterLeavesTheRepairForLater) {
+    MessageBoxWatcher watcher;
+    ChannelRecovery recovery(nullptr, SpoolerPrinter);
+    recovery.RecoverChannel(3);
+    EXPECT_EQ(recovery.State(), ChannelRecovery::NotTried);
+    EXPECT_TRUE(watcher.Boxes().empty());
+}
+
+TEST_F(RecoveryFixture, NonAdministratorIsToldAndNothingStarts) {
+    EXPECT_EQ(IsUserAdmin(), 1) << "the test user is an administrator";
+    // The same user with the Administrators group kept for denying only.
+    HANDLE process = nullptr, restricted = nullptr, impersonation = nullptr;
+    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, &process));
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID admins = nullptr;
+    ASSERT_TRUE(::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                           DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &admins));
+    SID_AND_ATTRIBUTES disable = {admins, 0};
+    ASSERT_TRUE(
+        ::CreateRestrictedToken(process, 0, 1, &disable, 0, nullptr, 0, nullptr, &restricted));
+    ASSERT_TRUE(::DuplicateToken(restricted, SecurityImpersonation, &impersonation));
+    ASSERT_TRUE(::SetThreadToken(nullptr, impersonation));
+    EXPECT_EQ(IsUserAdmin(), 0);
+    {
+        MessageBoxWatcher watcher;
+        ChannelRecovery recovery(nullptr, SpoolerPrinter);
+        recovery.RecoverChannel(2);
+        EXPECT_EQ(recovery.State(), ChannelRecovery::Refused);
+        ExpectOneBox(watcher, 1235);
+    }
+    ::RevertToSelf();
+    ::CloseHandle(impersonation);
+    ::CloseHandle(restricted);
+    ::CloseHandle(process);
+    ::FreeSid(admins);
+    EXPECT_EQ(IsUserAdmin(), 1);
+    EXPECT_EQ(ToolRuns(), 0u);
+}
+
+TEST_F(RecoveryFixture, MissingToolDirectoryOrPrinterEndsQuietly) {
+    Registry parent(HKEY_LOCAL_MACHINE, "software\\VORNE", false, KEY_ALL_ACCESS);
+    parent.DeleteKey("KLAPIInfo");
+    MessageBoxWatcher watcher;
+    ChannelRecovery noTool(nullptr, SpoolerPrinter);
+    noTool.RecoverChannel(2);
+    EXPECT_EQ(noTool.State(), ChannelRecovery::Refused);
+
+    klapi.SetString("InstallDir", UiTestDir());
+    ChannelRecovery noPrinter(nullptr, "Pqif Printer That Does Not Exist");
+    noPrinter.RecoverChannel(2);
+    EXPECT_EQ(noPrinter.State(), ChannelRecovery::Refused);
+    EXPECT_TRUE(watcher.Boxes().empty());
+    EXPECT_EQ(ToolRuns(), 0u);
+    EXPECT_EQ(GetDriverKeyPath("Pqif Printer That Does Not Exist"), "");
+    EXPECT_EQ(GetDriverKeyPath(""), "");
+}
+
+TEST_F(RecoveryFixture, ToolAnswersAreShownInTheirOrder) {
+    struct {
+        LPARAM bits;
+        UINT message; // 0: none
+        int state;
+    } cases[] = {
+        {0x200001, 1233, ChannelRecovery::Refused}, {0x400, 1234, ChannelRecovery::Refused},
+        {0x80400, 1234, ChannelRecovery::Refused},  {0x80000, 1235, ChannelRecovery::Refused},
+        {0x1, 1229, ChannelRecovery::NotTried},     {0x2, 0, ChannelRecovery::NotTried},
+    };
+    for (auto c : cases) {
+        MessageBoxWatcher watcher;
+        ChannelRecovery recovery(nullptr, SpoolerPrinter);
+        recovery.OnSetupResult(0, c.bits);
+        EXPECT_EQ(recovery.State(), c.state) << std::hex << c.bits;
+        if (c.message)
+            ExpectOneBox(watcher, c.message);
+        else
+            EXPECT_TRUE(watcher.Boxes().empty());
+    }
+    Router({"LPT1:", "KLPIP_192.0.2.7", "IPX_0001"});
+    MessageBoxWatcher watcher;
+    ChannelRecovery recovery(nullptr, SpoolerPrinter);
+    recovery.OnSetupResult(0, 0x1);
+    EXPECT_EQ(recovery.State(), ChannelRecovery::NotNeeded);
+    ExpectOneBox(watcher, 1229);
+}
+
+// A hidden window that keeps the last setup-tool answer it was posted.
+LPARAM g_answer = -1;
+LRESULT CALLBACK AnswerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == 1224) {
+        g_answer = lParam;
+        return 0;
+    }
+    return ::DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+HWND MakeAnswerWindow() {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = AnswerProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "PqifUiAnswer";
+    ::RegisterClassA(&wc);
+    return ::CreateWindowExA(0, "PqifUiAnswer", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                             ::GetModuleHandleA(nullptr), nullptr);
+}
+
+bool WaitForAnswer() {
+    for (int i = 0; i < 400 && g_answer == -1; ++i)
+        PumpMessages(50);
+    return g_answer != -1;
+}
+
+using SpoolerRecovery = RecoveryFixture;
+
+TEST_F(SpoolerRecovery, DriverKeyPathComesFromTheSpooler) {
+    EXPECT_EQ(GetPrinterDriverName(SpoolerPrinter), SpoolerPrinter);
+    EXPECT_EQ(GetDriverKeyPath(SpoolerPrinter),
+              std::string("software\\VORNE\\KVR7\\Driver\\") + SpoolerPrinter);
+}
+
+TEST_F(SpoolerRecovery, SetupToolRoundTrip) {
+    HWND window = MakeAnswerWindow();
+    ASSERT_TRUE(window);
+    for (LPARAM bits : {LPARAM(0x1), LPARAM(0x200001)}) {
+        tool.SetDword("Bits", static_cast<DWORD>(bits));
+        g_answer = -1;
+        ChannelRecovery recovery(window, SpoolerPrinter);
+        recovery.RecoverChannel(2);
+        ASSERT_EQ(recovery.State(), ChannelRecovery::AwaitingTool);
+
+        char expected[512];
+        std::snprintf(expected, sizeof expected,
+                      "\"%s\\klapiset.exe\" /Act=Ch /AN=\"%s\" /Ret=WM:%08lX;000004C8 /KLP=A:On",
+                      UiTestDir().c_str(), SpoolerPrinter,
+                      static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)));
+        EXPECT_EQ(recovery.CommandLine(), expected);
+
+        ASSERT_TRUE(WaitForAnswer()) << "the tool posts 1224 to the window";
+        EXPECT_EQ(g_answer, bits);
+        Registry key(HKEY_CURRENT_USER, DoubleKey);
+        EXPECT_EQ(key.GetString("CommandLine", "", 512), expected);
+
+        MessageBoxWatcher watcher;
+        recovery.OnSetupResult(0, g_answer);
+        if (bits == 0x1) {
+            EXPECT_EQ(recovery.State(), ChannelRecovery::AwaitingTool)
+                << "router still incomplete: status stays suspended";
+            ExpectOneBox(watcher, 1229);
+        } else {
+            EXPECT_EQ(recovery.State(), ChannelRecovery::Refused);
+            ExpectOneBox(watcher, 1233);
+        }
+        recovery.RecoverChannel(2);
+        EXPECT_EQ(recovery.State() == ChannelRecovery::NotTried, false);
+    }
+    EXPECT_EQ(ToolRuns(), 2u);
+    ::DestroyWindow(window);
+}
+
+} // namespace

@@ -1,0 +1,320 @@
+// pqif: the status interface library from the command line.
+#include <windows.h>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "V_PQIF07.h"
+#include "device/DeviceId.h"
+#include "status/PrinterKey.h"
+#include "status/StatusMap.h"
+#include "status/StatusReply.h"
+#include "support/Registry.h"
+#include "tools/pqif/Klapi.h"
+#include "tools/pqif/StatusReport.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+const char kUsage[] =
+    "usage: pqif status PRINTER [--port PORT] [--model MODEL] [--json]\n"
+    "       pqif select PRINTER [--port PORT]\n"
+    "       pqif raw PRINTER [--port PORT]\n"
+    "       pqif defaults INI SECTION PRINTERKEY\n"
+    "       pqif items RESOURCEDLL\n"
+    "       pqif --help\n"
+    "\n"
+    "  status    query the printer's state through PrGetStatusB and decode the\n"
+    "            reply recorded in its key\n"
+    "  select    list the printer's channels and show the one PrSelectChan picks\n"
+    "  raw       read data waiting on the status channel (PrGetPrnData)\n"
+    "  defaults  copy a model's defaults into a printer key (SetRegDefaultValue);\n"
+    "            PRINTERKEY is a path below HKEY_CURRENT_USER\n"
+    "  items     list the notification items of a resource library (PrEnumItem)\n"
+    "\n"
+    "PRINTER is a spooler printer name; pass \"\" with --port to address a port.\n"
+    "Exit status: 0 done, 1 failed, 2 bad arguments.\n";
+
+int Usage(const char* problem) {
+    if (problem)
+        std::fprintf(stderr, "pqif: %s\n", problem);
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "pqif: %s\n", message.c_str());
+    return kExitFailed;
+}
+
+struct Options {
+    std::vector<std::string> positional;
+    std::string port;
+    std::string model;
+    bool hasModel = false;
+    bool json = false;
+    bool help = false;
+};
+
+// Options may stand anywhere after the command. Returns an error text or "".
+std::string ParseOptions(int argc, char** argv, bool statusOptions, Options* o) {
+    for (int i = 2; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            o->help = true;
+        } else if (a == "--port" || a == "--model") {
+            if (i + 1 >= argc)
+                return a + " needs a value";
+            if (a == "--model" && !statusOptions)
+                return "unknown option " + a;
+            if (a == "--port")
+                o->port = argv[++i];
+            else {
+                o->model = argv[++i];
+                o->hasModel = true;
+            }
+        } else if (a == "--json") {
+            if (!statusOptions)
+                return "unknown option " + a;
+            o->json = true;
+        } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
+            return "unknown option " + a;
+        } else {
+            o->positional.push_back(a);
+        }
+    }
+    return {};
+}
+
+// The by-printer rule: the printer name when there is one, else the port.
+struct Target {
+    int byPrinter;
+    const char* name;
+};
+
+Target TargetOf(const std::string& printer, const std::string& port) {
+    if (!printer.empty())
+        return {1, printer.c_str()};
+    return {0, port.c_str()};
+}
+
+// Lists the channels and picks the status channel; 0 when none qualifies.
+bool SelectChannel(Klapi& klapi, const Target& target, StatusReport* report, std::string* error) {
+    if (!klapi.Channels(target.byPrinter, target.name, &report->channels, error))
+        return false;
+    LONG kind = 0, a = 0, b = 0;
+    LONG rc = PrSelectChan(0, report->channels.data(), static_cast<LONG>(report->channels.size()),
+                           &kind, &a, &b);
+    if (rc != 0 || kind == 0) {
+        *error = "no channel of the printer carries status";
+        return false;
+    }
+    report->channelKind = kind;
+    return true;
+}
+
+void ReadRecordedReply(StatusReport* r) {
+    char path[PrinterKeyPathSize];
+    if (FindPrinterKeyFor(r->printer.c_str(), r->port.c_str(), path) != 0)
+        return;
+    r->hasKey = true;
+    Registry key(HKEY_CURRENT_USER, path);
+    const DWORD comStatus = key.GetDword("ComStatus", 2);
+    std::vector<BYTE> bytes = key.GetBinary("Status");
+    // A failed query leaves the last good reply in place: only a fresh one counts.
+    if (comStatus != 1 || ParseStatusReply(bytes.data(), bytes.size(), &r->reply) != 0)
+        return;
+    r->hasReply = true;
+    const int number = StatusNumber(r->reply);
+    r->indicators = IndicatorMask(r->reply, number);
+    int result = 0;
+    MapStatusNumber(number, &result, &r->item);
+}
+
+int Status(const Options& o) {
+    if (o.positional.size() != 1)
+        return Usage("status takes one PRINTER");
+    StatusReport report;
+    report.printer = o.positional[0];
+    report.port = o.port;
+    Target target = TargetOf(report.printer, report.port);
+    if (!*target.name)
+        return Usage("give a PRINTER, or \"\" and --port PORT");
+
+    Klapi klapi;
+    if (!klapi.Error().empty())
+        return Fail(klapi.Error());
+    report.model =
+        o.hasModel ? o.model
+                   : ExtractModelId(klapi.DeviceId(target.byPrinter, target.name).c_str(), 0xFFFF);
+    std::string error;
+    if (!SelectChannel(klapi, target, &report, &error))
+        return Fail(error);
+    int channel = klapi.Open(target.byPrinter, target.name, report.channelKind);
+    if (channel == 0)
+        return Fail("the status channel " + Hex(report.channelKind, 8) + " did not open");
+
+    report.call =
+        PrGetStatusB(0, report.channelKind, channel, &report.resultCode, &report.printerState,
+                     &report.sound, &report.notify, report.printer.c_str(), report.port.c_str(), 0,
+                     report.model.c_str(), &report.activity);
+    klapi.Close(channel);
+    if (report.call == 1) {
+        ReadRecordedReply(&report);
+        // A failure reports its result code as the item.
+        if (report.item < 0 && report.hasKey)
+            report.item = report.resultCode;
+    }
+    std::fputs((o.json ? FormatJson(report) : FormatText(report)).c_str(), stdout);
+
+    if (report.call < 0)
+        return Fail("the channel is in use by another client");
+    if (report.call == 1 && !report.hasKey)
+        return Fail("no printer key for \"" + std::string(target.name) +
+                    "\": the reply was not recorded");
+    if (report.call == 1 && !report.hasReply && report.channelKind != PQIF_CHANNEL_RECORD)
+        return Fail("the printer's reply could not be read");
+    return kExitOk;
+}
+
+int Select(const Options& o) {
+    if (o.positional.size() != 1)
+        return Usage("select takes one PRINTER");
+    Target target = TargetOf(o.positional[0], o.port);
+    if (!*target.name)
+        return Usage("give a PRINTER, or \"\" and --port PORT");
+    Klapi klapi;
+    if (!klapi.Error().empty())
+        return Fail(klapi.Error());
+    StatusReport report;
+    std::string error;
+    bool chosen = SelectChannel(klapi, target, &report, &error);
+    for (const PQIF_CHANNEL_ENTRY& e : report.channels)
+        std::printf("channel %s flags %s value %u%s\n",
+                    Hex(static_cast<unsigned long>(e.channelId), 8).c_str(),
+                    Hex(e.flags, 4).c_str(), e.value,
+                    (e.flags & PQIF_CHANNEL_FLAG_STATUS) ? " status" : "");
+    if (!chosen)
+        return Fail(error);
+    std::printf("selected %s\n", Hex(static_cast<unsigned long>(report.channelKind), 8).c_str());
+    return kExitOk;
+}
+
+int Raw(const Options& o) {
+    if (o.positional.size() != 1)
+        return Usage("raw takes one PRINTER");
+    Target target = TargetOf(o.positional[0], o.port);
+    if (!*target.name)
+        return Usage("give a PRINTER, or \"\" and --port PORT");
+    Klapi klapi;
+    if (!klapi.Error().empty())
+        return Fail(klapi.Error());
+    StatusReport report;
+    std::string error;
+    if (!SelectChannel(klapi, target, &report, &error))
+        return Fail(error);
+    int channel = klapi.Open(target.byPrinter, target.name, report.channelKind);
+    if (channel == 0)
+        return Fail("the channel " + Hex(report.channelKind, 8) + " did not open");
+    LONG value = 0;
+    void* data = nullptr;
+    LONG rc = PrGetPrnData(0, 0, channel, &value, &data);
+    klapi.Close(channel);
+    if (rc != 0)
+        return Fail("PrGetPrnData failed (" + std::to_string(rc) + ")");
+    if (!data) {
+        std::printf("no data waiting\n");
+        return kExitOk;
+    }
+    // The library hands over a LocalAlloc block of exactly the received length.
+    const SIZE_T size = ::LocalSize(data);
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    std::printf("%lu bytes: ", static_cast<unsigned long>(size));
+    for (SIZE_T i = 0; i < size; ++i) {
+        unsigned char c = bytes[i];
+        if (c == '\\')
+            std::printf("\\\\");
+        else if (c >= 0x20 && c < 0x7F)
+            std::putchar(c);
+        else
+            std::printf("\\x%02X", c);
+    }
+    std::putchar('\n');
+    ::LocalFree(data);
+    return kExitOk;
+}
+
+int Defaults(const Options& o) {
+    if (o.positional.size() != 3 || !o.port.empty())
+        return Usage("defaults takes INI SECTION PRINTERKEY");
+    LONG rc = SetRegDefaultValue(o.positional[0].c_str(), o.positional[1].c_str(),
+                                 o.positional[2].c_str());
+    switch (rc) {
+    case PQIF_DEFAULTS_WRITTEN:
+        std::printf("defaults written\n");
+        return kExitOk;
+    case PQIF_DEFAULTS_NOTIFY_EXISTS:
+        std::printf("defaults written; the existing item settings were kept\n");
+        return kExitOk;
+    case PQIF_DEFAULTS_NO_PRINTER_KEY:
+        return Fail("the printer key HKEY_CURRENT_USER\\" + o.positional[2] + " does not exist");
+    case PQIF_DEFAULTS_NO_ITEMNUM:
+        return Fail("section [" + o.positional[1] + "] of " + o.positional[0] +
+                    " has no valid ITEMNUM; item settings not written");
+    case PQIF_DEFAULTS_ITEMS_MISSING:
+        return Fail("fewer ITEM keys than ITEMNUM says; those found were written");
+    default:
+        return Fail("SetRegDefaultValue returned " + std::to_string(rc));
+    }
+}
+
+int Items(const Options& o) {
+    if (o.positional.size() != 1 || !o.port.empty())
+        return Usage("items takes one RESOURCEDLL");
+    HMODULE module = ::LoadLibraryExA(o.positional[0].c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module)
+        return Fail("cannot load " + o.positional[0]);
+    LONG index = 0;
+    char name[260];
+    LONG code = 0;
+    while (PrEnumItem(module, &index, name, &code) == 0)
+        std::printf("%3ld  item %3ld  %s\n", index - 1, code, name);
+    ::FreeLibrary(module);
+    return kExitOk;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2)
+        return Usage(nullptr);
+    const std::string command = argv[1];
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(kUsage, stdout);
+        return kExitOk;
+    }
+    const bool isStatus = command == "status";
+    Options options;
+    std::string error = ParseOptions(argc, argv, isStatus, &options);
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        return kExitOk;
+    }
+    if (!error.empty())
+        return Usage(error.c_str());
+    if (isStatus)
+        return Status(options);
+    if (command == "select")
+        return Select(options);
+    if (command == "raw")
+        return Raw(options);
+    if (command == "defaults")
+        return Defaults(options);
+    if (command == "items")
+        return Items(options);
+    return Usage(("unknown command " + command).c_str());
+}

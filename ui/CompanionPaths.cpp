@@ -1,0 +1,43 @@
+#include "ui/CompanionPaths.h"
+
+#include <windows.h>
+
+#include "exports/StatusLibraryApp.h"
+#include "framework/Handles.h"
+#include "support/Registry.h"
+#include "ui/CommonKeyNotice.h"
+
+namespace {
+std::string FindCompanion(const char* fileName, bool useCoreValue) {
+    if (CommonKeyPath.empty())
+        ShowCommonKeyNotice();
+    std::string directory;
+    {
+        Registry common(HKEY_LOCAL_MACHINE, CommonKeyPath.c_str());
+        if (common.IsOpen()) {
+            if (useCoreValue) {
+                std::string core = common.GetString("V_CORE", "", 256);
+                if (!core.empty())
+                    return core;
+            }
+            std::string install = common.GetString("InstallPath", "", 256);
+            if (!install.empty())
+                directory = install + "\\";
+        }
+    }
+    if (directory.empty())
+        directory = ".\\";
+    std::string path = directory + fileName;
+    WIN32_FIND_DATAA found;
+    UniqueFind search(::FindFirstFileA(path.c_str(), &found));
+    return search ? path : std::string();
+}
+} // namespace
+
+std::string CorePath() {
+    return FindCompanion(CoreModuleName, true);
+}
+
+std::string AgentPath() {
+    return FindCompanion(AgentProgramName, false);
+}

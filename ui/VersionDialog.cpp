@@ -1,0 +1,70 @@
+#include "ui/VersionDialog.h"
+
+#include <string>
+
+#include "exports/SettingsFile.h"
+#include "exports/StatusLibraryApp.h"
+#include "framework/CWinApp.h"
+#include "support/Registry.h"
+#include "ui/CompanionPaths.h"
+#include "ui/FileVersion.h"
+#include "ui/ModelIni.h"
+
+VersionDialog::VersionDialog() : CDialog(TemplateId) {}
+
+void VersionDialog::DoDataExchange(CDataExchange* dx) {
+    CDialog::DoDataExchange(dx);
+    DDX_Control(dx, ModelControl, modelVersion);
+    DDX_Control(dx, CoreControl, coreVersion);
+    DDX_Control(dx, LibraryControl, libraryVersion);
+    DDX_Control(dx, KlapiControl, klapiVersion);
+    DDX_Control(dx, AgentControl, agentVersion);
+}
+
+void VersionDialog::ShowVersion(CStatic& control, const char* version) {
+    control.SetWindowText(std::string("Ver. ") + version);
+}
+
+BOOL VersionDialog::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    std::string iniPath, modelId;
+    {
+        Registry common(HKEY_LOCAL_MACHINE, CommonKeyPath.c_str());
+        if (common.IsOpen())
+            modelId = common.GetString("ModelID", "", 256);
+    }
+    if (!modelId.empty()) {
+        Registry profile(HKEY_LOCAL_MACHINE, ModelIni::ProfileKeyPath);
+        iniPath = profile.GetString(modelId.c_str(), "", 256);
+    }
+    if (!iniPath.empty()) {
+        char value[SettingsStringSize] = {};
+        if (SettingsGetString(iniPath.c_str(), modelId.c_str(), "VRWVER", value) == 0)
+            ShowVersion(modelVersion, value);
+    }
+
+    char version[ProductVersionSize];
+    if (GetFileProductVersion(CorePath().c_str(), version))
+        ShowVersion(coreVersion, version);
+
+    char ownPath[MAX_PATH] = {};
+    DWORD length = ::GetModuleFileNameA(AfxGetInstanceHandle(), ownPath, sizeof ownPath);
+    if (length > 0 && length < sizeof ownPath && GetFileProductVersion(ownPath, version))
+        ShowVersion(libraryVersion, version);
+
+    {
+        Registry info(HKEY_LOCAL_MACHINE, "software\\VORNE\\KLAPIInfo");
+        if (info.IsOpen()) {
+            std::string klapi = info.GetString("KLAPIVersion", "", 256);
+            if (klapi.empty())
+                klapi = info.GetString("Version", "", 256);
+            if (!klapi.empty())
+                ShowVersion(klapiVersion, klapi.c_str());
+        }
+    }
+
+    if (GetFileProductVersion(AgentPath().c_str(), version))
+        ShowVersion(agentVersion, version);
+    return TRUE;
+}
