@@ -4,22 +4,34 @@
 
 #include <windows.h>
 #include <string>
+#include <vector>
 
 #include "framework/Handles.h"
+#include "support/Registry.h"
 #include "jobs/KvrMapFormat.h"
 #include "jobs/SetKvrMapValue.h"
 
 namespace {
 
-class PrintSide {
+// printside.exe with the given arguments, or "@program arguments" for another
+// program of the test folder; ended at destruction if still running.
+class Program {
 public:
-    explicit PrintSide(const std::string& arguments) {
+    explicit Program(const std::string& arguments) {
         char path[MAX_PATH];
         DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
         std::string exe(path, length);
         exe.erase(exe.rfind('\\') + 1);
-        exe += "printside.exe";
-        std::string command = "\"" + exe + "\" " + arguments;
+        // "@program rest" runs another program of the folder.
+        std::string rest = arguments;
+        if (!rest.empty() && rest[0] == '@') {
+            size_t space = rest.find(' ');
+            exe += rest.substr(1, space - 1);
+            rest = space == std::string::npos ? "" : rest.substr(space + 1);
+        } else {
+            exe += "printside.exe";
+        }
+        std::string command = "\"" + exe + "\" " + rest;
         // Its report goes nowhere; the tests look at what it leaves behind.
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
         quiet.reset(::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
@@ -37,7 +49,7 @@ public:
             pid = info.dwProcessId;
         }
     }
-    ~PrintSide() {
+    ~Program() {
         if (process && ::WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0)
             ::TerminateProcess(process.get(), 1);
     }
@@ -68,8 +80,8 @@ bool WaitUntil(bool (*test)(const char*), const char* name, bool wanted, int sec
 }
 
 TEST(PrintSideTest, HoldsTheRecordAndTheJobMappingWhilePrinting) {
-    PrintSide side("run Kestrel_K7 USB001 \"Vorne Kestrel K7\" --jobs 1 --job-seconds 2 "
-                   "--status-ms 200 --channel-id 0");
+    Program side("run Kestrel_K7 USB001 \"Vorne Kestrel K7\" --jobs 1 --job-seconds 2 "
+                 "--status-ms 200 --channel-id 0");
     ASSERT_TRUE(side.process);
     ASSERT_TRUE(WaitUntil(MappingExists, "V_KVRS_Kestrel_K7", true, 10));
 
@@ -93,24 +105,68 @@ TEST(PrintSideTest, HoldsTheRecordAndTheJobMappingWhilePrinting) {
 }
 
 TEST(PrintSideTest, NetworkNamesBecomeSlashesInTheJobMapping) {
-    PrintSide side("run \\\\PRINTSRV\\Kestrel_K7 USB001 \"Vorne Kestrel K7\" --job-seconds 2 "
-                   "--channel-id 0");
+    Program side("run \\\\PRINTSRV\\Kestrel_K7 USB001 \"Vorne Kestrel K7\" --job-seconds 2 "
+                 "--channel-id 0");
     ASSERT_TRUE(WaitUntil(MappingExists, "V_KVRS_//PRINTSRV/Kestrel_K7", true, 10));
     EXPECT_EQ(side.Wait(15000), 0u);
 }
 
 TEST(PrintSideTest, PortIsTheKeyWithoutAPrinterName) {
-    PrintSide side("run \"\" USB007 \"Vorne Kestrel K7\" --job-seconds 2 --channel-id 0");
+    Program side("run \"\" USB007 \"Vorne Kestrel K7\" --job-seconds 2 --channel-id 0");
     ASSERT_TRUE(WaitUntil(MappingExists, "V_KVRS_USB007", true, 10));
     EXPECT_EQ(SetKvrMapValue("", "USB007", 5, 1), 0);
     EXPECT_EQ(side.Wait(15000), 0u);
 }
 
+// Runs a program of the test's folder to its end; its exit code.
+DWORD RunTool(const std::string& arguments) {
+    Program tool(arguments);
+    return tool.Wait(30000);
+}
+
+// With the demo model installed and the simulated printer answering, the
+// status calls of a printing job store the reply and the communication state.
+TEST(PrintSideTest, StatusCallsStoreTheReplyInThePrinterKey) {
+    char folder[MAX_PATH];
+    DWORD length = ::GetModuleFileNameA(nullptr, folder, sizeof folder);
+    std::string dir(folder, length);
+    dir.erase(dir.rfind('\\'));
+    ASSERT_EQ(RunTool("@kvrinstall.exe install \"" + dir + "\""), 0u);
+    const std::string reply = "@BDC ST\r\nST:04;IQ:5A4B3C2D1E64;\f";
+    ASSERT_EQ(
+        RunTool("@simprinter.exe set Kestrel_K7 reply \"@BDC ST\\r\\nST:04;IQ:5A4B3C2D1E64;\\f\""),
+        0u);
+
+    EXPECT_EQ(RunTool("run Kestrel_K7 USB001 \"Vorne Kestrel K7\" --job-seconds 1 --status-ms 200"),
+              0u);
+
+    std::string key;
+    {
+        Registry base(HKEY_CURRENT_USER, "software\\VORNE\\KVR7\\KVRData\\VRLTarget");
+        for (DWORD i = 0; key.empty(); ++i) {
+            std::string sub = base.EnumKey(i);
+            if (sub.empty())
+                break;
+            std::string path = "software\\VORNE\\KVR7\\KVRData\\VRLTarget\\" + sub;
+            if (Registry(HKEY_CURRENT_USER, path.c_str()).GetString("Name", "", 256) ==
+                "Kestrel_K7")
+                key = path;
+        }
+    }
+    ASSERT_FALSE(key.empty()) << "the demo installation has a key for Kestrel_K7";
+    Registry printer(HKEY_CURRENT_USER, key.c_str());
+    std::vector<BYTE> stored = printer.GetBinary("Status");
+    EXPECT_EQ(std::string(stored.begin(), stored.end()), reply);
+    EXPECT_EQ(printer.GetDword("ComStatus", 99), 1u);
+
+    EXPECT_EQ(RunTool("@kvrinstall.exe remove"), 0u);
+}
+
 TEST(PrintSideTest, RefusesBadArguments) {
-    EXPECT_EQ(PrintSide("run Kestrel_K7").Wait(10000), 2u);
-    EXPECT_EQ(PrintSide("run Kestrel_K7 USB001 M --jobs many").Wait(10000), 2u);
-    EXPECT_EQ(PrintSide("claim Kestrel_K7 9 1").Wait(10000), 2u);
-    EXPECT_EQ(PrintSide("dance").Wait(10000), 2u);
+    EXPECT_EQ(Program("run Kestrel_K7").Wait(10000), 2u);
+    EXPECT_EQ(Program("run Kestrel_K7 USB001 M --jobs many").Wait(10000), 2u);
+    EXPECT_EQ(Program("claim Kestrel_K7 9 1").Wait(10000), 2u);
+    EXPECT_EQ(Program("dance").Wait(10000), 2u);
 }
 
 } // namespace
