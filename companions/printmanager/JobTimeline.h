@@ -1,0 +1,28 @@
+#pragma once
+#include "StoredJob.h"
+
+// How jobs move on with the clock: jobs of one printer print one after another
+// in the order of their numbers; a job prints its sheets at its speed, a pause
+// or release takes effect transitionMs after it was asked for, and nothing
+// advances while paused. All of it is computed from the times in the record.
+
+bool JobIsActive(const StoredJob& job);
+
+// Brings every job of every printer up to now.
+void AdvanceJobs(StoredJob* jobs, size_t count, uint64_t now);
+
+int32_t JobStateBits(const StoredJob& job);
+
+struct JobFigures {
+    int32_t sheetsDone;
+    int32_t sheets;
+    int32_t progressDone;
+    int32_t progressTotal;
+    bool timeLeftKnown;
+    int32_t secondsLeft;
+};
+JobFigures JobFiguresAt(const StoredJob& job, uint64_t now);
+
+// Commands of kind 201: 1 pause, 2 release the pause, 3 cancel. True when the
+// job takes the command.
+bool ApplyJobCommand(StoredJob& job, int32_t command, uint64_t now);

@@ -1,0 +1,68 @@
+// The in-process print manager: the job engine behind the module's ordinals.
+#include <windows.h>
+
+#include "JobEngine.h"
+#include "jobs/PmValueKinds.h"
+
+namespace {
+JobEngine& Engine() {
+    static JobEngine engine;
+    return engine;
+}
+
+template <typename Call> LONG Guarded(Call&& call) {
+    try {
+        return call();
+    } catch (...) {
+        return 0;
+    }
+}
+} // namespace
+
+extern "C" {
+
+LONG WINAPI KitOpenQueue(const char* printerName, const char* portName, LONG, const void*) {
+    return Guarded([&] { return Engine().OpenQueue(printerName, portName); });
+}
+
+LONG WINAPI KitCloseQueue(LONG queue) {
+    return Guarded([&] { return Engine().CloseQueue(queue); });
+}
+
+LONG WINAPI KitHasJob(LONG queue) {
+    return Guarded([&] { return Engine().HasJob(queue); });
+}
+
+LONG WINAPI KitGetCurrentJob(LONG queue) {
+    return Guarded([&] { return Engine().GetCurrentJob(queue); });
+}
+
+LONG WINAPI KitIsJobActive(LONG queue, LONG job) {
+    return Guarded([&] { return Engine().IsJobActive(queue, job); });
+}
+
+// The value's size is the one its kind has.
+LONG WINAPI KitSetJobValue(LONG queue, LONG job, LONG kind, const void* value) {
+    return Guarded(
+        [&] { return Engine().SetJobValue(queue, job, kind, value, PmValueSize(kind, value)); });
+}
+
+LONG WINAPI KitGetJobValue(LONG queue, LONG job, LONG kind, void* buffer, LONG size, LONG* needed) {
+    return Guarded([&] {
+        int32_t need = needed ? *needed : 0;
+        int32_t result = Engine().GetJobValue(queue, job, kind, buffer, size, &need);
+        if (needed)
+            *needed = need;
+        return result;
+    });
+}
+
+LONG WINAPI KitBeginJobWatch(LONG queue, LONG job) {
+    return Guarded([&] { return Engine().BeginJobWatch(queue, job); });
+}
+
+LONG WINAPI KitEndJobWatch(LONG queue, LONG job) {
+    return Guarded([&] { return Engine().EndJobWatch(queue, job); });
+}
+
+} // extern "C"

@@ -1,0 +1,295 @@
+#include "jobs/PmClient.h"
+
+#include <winspool.h>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "PrintManager.h"
+#include "framework/Handles.h"
+#include "jobs/PmNames.h"
+#include "jobs/PmValueKinds.h"
+#include "jobs/SehGuard.h"
+
+namespace {
+
+// The implicit binding handle is process-wide: a bind and the connect call that
+// uses it must not interleave with another connection's.
+std::mutex& ConnectLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+std::string OwnDirectory() {
+    HMODULE self = nullptr;
+    if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                  GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              reinterpret_cast<LPCSTR>(&OwnDirectory), &self))
+        return {};
+    char path[MAX_PATH];
+    DWORD length = ::GetModuleFileNameA(self, path, sizeof path);
+    if (length == 0 || length >= sizeof path)
+        return {};
+    std::string text(path, length);
+    size_t slash = text.rfind('\\');
+    return slash == std::string::npos ? std::string() : text.substr(0, slash + 1);
+}
+
+template <typename Fn> Fn Export(HMODULE module, WORD ordinal) {
+    return reinterpret_cast<Fn>(::GetProcAddress(module, MAKEINTRESOURCEA(ordinal)));
+}
+
+const char* OrEmpty(const char* text) {
+    return text ? text : "";
+}
+
+// A placeholder that the stub may write into when it stands for an in/out array.
+struct Placeholder {
+    unsigned char bytes[PmPlaceholderSize];
+    Placeholder() { std::memcpy(bytes, PmPlaceholder, PmPlaceholderSize); }
+};
+
+} // namespace
+
+template <typename Call> int32_t PmClient::Remote(Call&& call) {
+    LONG result = 0;
+    if (CatchStructured([&] { result = call(); }).raised)
+        return 0;
+    return result;
+}
+
+PmClient::~PmClient() {
+    if (openQueue)
+        PmClient::CloseQueue(openQueue);
+    if (module || connection)
+        PmClient::Close();
+    DropRemoteContext();
+    binding.reset();
+}
+
+bool PmClient::IsNtPlatform() {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version; // 148
+    return ::GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+bool PmClient::IsEmfJob(const char* printerName, int32_t spoolerJobId) {
+    if (!printerName || !*printerName)
+        return false;
+    UniquePrinter printer;
+    if (!::OpenPrinterA(const_cast<char*>(printerName), printer.put(), nullptr))
+        return false;
+    DWORD needed = 0;
+    ::GetJobA(printer.get(), static_cast<DWORD>(spoolerJobId), 2, nullptr, 0, &needed);
+    if (needed < sizeof(JOB_INFO_2A))
+        return false;
+    std::vector<BYTE> buffer(needed);
+    if (!::GetJobA(printer.get(), static_cast<DWORD>(spoolerJobId), 2, buffer.data(), needed,
+                   &needed))
+        return false;
+    const auto* job = reinterpret_cast<const JOB_INFO_2A*>(buffer.data());
+    return job->pDatatype && std::strstr(job->pDatatype, "EMF") != nullptr;
+}
+
+uintptr_t PmClient::Open(const char* moduleName, const char* printerName, int32_t spoolerJobId) {
+    std::string server;
+    if (IsNtPlatform() && PmServerOfPrinter(printerName, &server) &&
+        IsEmfJob(printerName, spoolerJobId))
+        return OpenRemote(server.c_str(), moduleName);
+    return OpenLocal(moduleName);
+}
+
+uintptr_t PmClient::OpenLocal(const char* moduleName) {
+    if (mode != -1 || !moduleName)
+        return 0;
+    std::string path = OwnDirectory() + moduleName;
+    mode = 0;
+    module = ::LoadLibraryA(path.c_str());
+    if (!module)
+        return 0;
+    exports.openQueue = Export<PmOpenQueueFn>(module, PmOrdinal::OpenQueue);
+    exports.closeQueue = Export<PmQueueFn>(module, PmOrdinal::CloseQueue);
+    exports.hasJob = Export<PmQueueFn>(module, PmOrdinal::HasJob);
+    exports.getCurrentJob = Export<PmQueueFn>(module, PmOrdinal::GetCurrentJob);
+    exports.isJobActive = Export<PmQueueJobFn>(module, PmOrdinal::IsJobActive);
+    exports.setJobValue = Export<PmSetJobValueFn>(module, PmOrdinal::SetJobValue);
+    exports.getJobValue = Export<PmGetJobValueFn>(module, PmOrdinal::GetJobValue);
+    exports.beginJobWatch = Export<PmQueueJobFn>(module, PmOrdinal::BeginJobWatch);
+    exports.endJobWatch = Export<PmQueueJobFn>(module, PmOrdinal::EndJobWatch);
+    return reinterpret_cast<uintptr_t>(module);
+}
+
+uintptr_t PmClient::OpenRemote(const char* serverName, const char* moduleName) {
+    if (mode != -1)
+        return 0;
+    mode = 1;
+    char endpoint[64];
+    std::snprintf(endpoint, sizeof endpoint, "\\pipe\\%s", "VORNE_PM_RPC_02");
+
+    std::lock_guard<std::mutex> hold(ConnectLock());
+    binding = std::make_unique<PmRpcBinding>(serverName, "ncacn_np", endpoint);
+    if (!binding->IsBound())
+        return 0;
+    const char* name = OrEmpty(moduleName);
+    PM_CONTEXT received = nullptr;
+    connection = Remote([&] { return PmConnect(&received, name); });
+    context = received;
+    if (!connection)
+        DropRemoteContext();
+    return static_cast<uintptr_t>(static_cast<ULONG>(connection));
+}
+
+int32_t PmClient::Close() {
+    if (mode == 0 && module) {
+        ::FreeLibrary(module);
+        module = nullptr;
+        exports = Exports{};
+        return 1;
+    }
+    if (mode == 1 && connection) {
+        PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+        int32_t result = Remote([&] { return PmDisconnect(ctx); });
+        if (result != 1)
+            return result;
+        binding.reset();
+        connection = 0;
+        return 1;
+    }
+    return 0;
+}
+
+// A context the server can no longer be asked to close is freed on this side.
+void PmClient::DropRemoteContext() noexcept {
+    if (!context)
+        return;
+    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+    CatchStructured([&] { ::RpcSsDestroyClientContext(ctx); });
+    context = nullptr;
+}
+
+int32_t PmClient::OpenQueue(const char* printerName, const char* portName, int32_t queueMode,
+                            const void* data) {
+    if (mode == 0)
+        return exports.openQueue ? exports.openQueue(printerName, portName, queueMode, data) : 0;
+    if (mode != 1)
+        return 0;
+    // The queue's data has no size in this call; nothing but the placeholder goes.
+    (void)data;
+    Placeholder placeholder;
+    const char* printer = PmRemotePrinterName(printerName);
+    const char* port = OrEmpty(portName);
+    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+    int32_t result = Remote([&] {
+        return PmOpenQueue(ctx, printer, port, queueMode, PmPlaceholderSize, placeholder.bytes);
+    });
+    if (result)
+        openQueue = result;
+    return result;
+}
+
+int32_t PmClient::CloseQueue(int32_t queue) {
+    if (mode == 0)
+        return exports.closeQueue ? exports.closeQueue(queue) : 0;
+    if (mode != 1)
+        return 0;
+    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+    int32_t result = Remote([&] { return PmCloseQueue(ctx); });
+    if (result == 1)
+        openQueue = 0;
+    return result;
+}
+
+int32_t PmClient::HasJob(int32_t queue) {
+    if (mode == 0)
+        return exports.hasJob ? exports.hasJob(queue) : 0;
+    if (mode != 1)
+        return 0;
+    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+    return Remote([&] { return PmHasJob(ctx); });
+}
+
+int32_t PmClient::GetCurrentJob(int32_t queue) {
+    if (mode == 0)
+        return exports.getCurrentJob ? exports.getCurrentJob(queue) : 0;
+    if (mode != 1)
+        return 0;
+    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+    return Remote([&] { return PmGetCurrentJob(ctx); });
+}
+
+int32_t PmClient::IsJobActive(int32_t queue, int32_t job) {
+    if (mode == 0)
+        return exports.isJobActive ? exports.isJobActive(queue, job) : 0;
+    if (mode != 1)
+        return 0;
+    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+    return Remote([&] { return PmIsJobActive(ctx, job); });
+}
+
+int32_t PmClient::SetJobValue(int32_t queue, int32_t job, int32_t kind, const void* value) {
+    if (mode == 0)
+        return exports.setJobValue ? exports.setJobValue(queue, job, kind, value) : 0;
+    if (mode != 1)
+        return 0;
+    int32_t size = PmValueSize(kind, value);
+    Placeholder placeholder;
+    unsigned char* bytes = placeholder.bytes;
+    if (value && size > 0)
+        bytes = static_cast<unsigned char*>(const_cast<void*>(value));
+    else
+        size = PmPlaceholderSize;
+    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+    return Remote([&] { return PmSetJobValue(ctx, job, kind, size, bytes); });
+}
+
+int32_t PmClient::GetJobValue(int32_t queue, int32_t job, int32_t kind, void* buffer, int32_t size,
+                              int32_t* needed) {
+    if (mode == 0) {
+        return exports.getJobValue ? exports.getJobValue(queue, job, kind, buffer, size,
+                                                         reinterpret_cast<LONG*>(needed))
+                                   : 0;
+    }
+    if (mode != 1)
+        return 0;
+    // A size probe sends the placeholder, and nothing comes back into the
+    // caller's (absent) buffer. Either way the reply lands in a guarded buffer
+    // first, as the run time writes as many bytes as the reply holds.
+    bool probe = !buffer || size <= 0;
+    LONG count = probe ? PmPlaceholderSize : size;
+    unsigned char* bytes = receive.Take(static_cast<size_t>(count));
+    if (!bytes)
+        return 0;
+    std::memcpy(bytes, probe ? PmPlaceholder : buffer, static_cast<size_t>(count));
+    LONG need = needed ? *needed : 0;
+    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+    LONG result = 0;
+    if (CatchStructured([&] {
+            result = PmGetJobValue(ctx, job, kind, count, bytes, &need);
+        }).raised)
+        return 0; // the caller's buffer and needed stay as they were
+    if (!probe)
+        std::memcpy(buffer, bytes, static_cast<size_t>(count));
+    if (needed)
+        *needed = need;
+    return result;
+}
+
+int32_t PmClient::BeginJobWatch(int32_t queue, int32_t job) {
+    if (mode == 0)
+        return exports.beginJobWatch ? exports.beginJobWatch(queue, job) : 0;
+    if (mode != 1)
+        return 0;
+    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+    return Remote([&] { return PmBeginJobWatch(ctx, job); });
+}
+
+int32_t PmClient::EndJobWatch(int32_t queue, int32_t job) {
+    if (mode == 0)
+        return exports.endJobWatch ? exports.endJobWatch(queue, job) : 0;
+    if (mode != 1)
+        return 0;
+    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+    return Remote([&] { return PmEndJobWatch(ctx, job); });
+}

@@ -1,0 +1,71 @@
+#pragma once
+#include <windows.h>
+#include <cstdint>
+#include <memory>
+
+#include "jobs/GuardedBuffer.h"
+#include "jobs/PmModule.h"
+#include "jobs/PmRpcBinding.h"
+#include "jobs/PrintManagerClient.h"
+
+// The print manager, reached either in-process through the job-information
+// module's exports or by RPC to the print-manager service on the print server
+// of a shared printer. Every operation means the same in both modes; a remote
+// call that raises any exception (server gone, refused bind, broken reply)
+// returns 0. One client belongs to the thread that made it.
+class PmClient : public PrintManagerClient {
+public:
+    PmClient() = default;
+    ~PmClient() override;
+
+    // Remote when the platform is of the NT family, the printer is
+    // "\\server\queue" and the job is spooled as EMF; local otherwise.
+    uintptr_t Open(const char* moduleName, const char* printerName, int32_t spoolerJobId) override;
+    // The two ways Open goes, for callers that have chosen already.
+    uintptr_t OpenLocal(const char* moduleName);
+    uintptr_t OpenRemote(const char* serverName, const char* moduleName);
+    int32_t Close() override;
+
+    int32_t OpenQueue(const char* printerName, const char* portName, int32_t mode,
+                      const void* data) override;
+    int32_t CloseQueue(int32_t queue) override;
+    int32_t HasJob(int32_t queue) override;
+    int32_t GetCurrentJob(int32_t queue) override;
+    int32_t IsJobActive(int32_t queue, int32_t job) override;
+    int32_t SetJobValue(int32_t queue, int32_t job, int32_t kind, const void* value) override;
+    int32_t GetJobValue(int32_t queue, int32_t job, int32_t kind, void* buffer, int32_t size,
+                        int32_t* needed) override;
+    int32_t BeginJobWatch(int32_t queue, int32_t job) override;
+    int32_t EndJobWatch(int32_t queue, int32_t job) override;
+
+    // -1 not connected, 0 local module, 1 remote.
+    int32_t Mode() const noexcept { return mode; }
+
+    static bool IsNtPlatform();
+    // Whether the spooler's data type of the job names EMF; any failure is "no".
+    static bool IsEmfJob(const char* printerName, int32_t spoolerJobId);
+
+private:
+    template <typename Call> int32_t Remote(Call&& call);
+    void DropRemoteContext() noexcept;
+
+    std::unique_ptr<PmRpcBinding> binding;
+    int32_t openQueue = 0;
+    HMODULE module = nullptr; // local mode
+    LONG connection = 0;      // remote mode: what the connect operation returned
+    int32_t mode = -1;
+    void* context = nullptr; // remote connection's context handle
+    GuardedBuffer receive;   // where GetJobValue's replies arrive first
+
+    struct Exports {
+        PmOpenQueueFn openQueue = nullptr;
+        PmQueueFn closeQueue = nullptr;
+        PmQueueFn hasJob = nullptr;
+        PmQueueFn getCurrentJob = nullptr;
+        PmQueueJobFn isJobActive = nullptr;
+        PmSetJobValueFn setJobValue = nullptr;
+        PmGetJobValueFn getJobValue = nullptr;
+        PmQueueJobFn beginJobWatch = nullptr;
+        PmQueueJobFn endJobWatch = nullptr;
+    } exports;
+};
