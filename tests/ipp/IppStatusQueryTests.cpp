@@ -36,7 +36,7 @@ class IppStatusQueryTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_FALSE(ipptest::PrinterUri().empty()) << "PQIF_IPP_URI is not set";
-        ASSERT_TRUE(ipptest::PrintStateScript(kClearReasons + kSixInks));
+        ASSERT_TRUE(Condition(kClearReasons + kSixInks, nullptr));
         key_ = keys_.Add(SelectByPrinter, "ipp", kPrinter);
         printer_->SetString(simstore::IppUriValue, ipptest::PrinterUri());
         printer_->SetDword(simstore::IppTimeoutValue, 1500);
