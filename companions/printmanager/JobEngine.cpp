@@ -6,12 +6,14 @@
 #include <cstring>
 #include <vector>
 
+#include "IppJobs.h"
 #include "JobTimeline.h"
 #include "jobs/PmValueKinds.h"
 
 namespace {
 
 constexpr uint64_t FollowIntervalMs = 250;
+constexpr uint64_t IppFollowIntervalMs = 1000;
 // Wine's spooler does not enumerate its jobs, so ids up to this are asked for.
 constexpr DWORD ProbedSpoolerIds = 64;
 
@@ -119,34 +121,159 @@ void JobEngine::FollowSpooler(const std::string& printer) {
     std::vector<SpoolerJob> spooled = SpoolerJobsOf(printer);
     DWORD self = ::GetCurrentProcessId();
 
+    {
+        JobStore::Access store(store_);
+        if (!store)
+            return;
+        for (const SpoolerJob& found : spooled) {
+            if (FindJobBySpoolerId(*store, printer.c_str(), static_cast<int32_t>(found.id), self))
+                continue;
+            ScriptedJob script;
+            script.spoolerId = static_cast<int32_t>(found.id);
+            script.printer = printer;
+            script.document = found.document.substr(0, StoredNameSize - 1);
+            script.sheets =
+                found.pages > 0 && found.pages <= MaxSheets ? found.pages : AdoptedSheets;
+            script.msPerSheet = AdoptedMsPerSheet;
+            int32_t number = AddScriptedJob(*store, script, now);
+            if (!number)
+                break;
+            FindJobByNumber(*store, number)->ownerProcess = self;
+        }
+        for (StoredJob& job : store->jobs) {
+            if (!JobIsActive(job) || job.ownerProcess != self || !SamePrinter(job.printer, printer))
+                continue;
+            bool still = false;
+            for (const SpoolerJob& found : spooled)
+                still = still || static_cast<int32_t>(found.id) == job.spoolerId;
+            // A job the IPP printer follows ends with the printer's report, not
+            // when the spooler lets go of it.
+            if (!still && !job.ippJobId) {
+                job.ending = JobEnding::Left;
+                job.endMs = now;
+            }
+        }
+    }
+    FollowIpp(printer);
+}
+
+void JobEngine::FollowIpp(const std::string& printer) {
+    uint64_t now = JobStore::NowMs();
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        uint64_t& last = ippFollowed_[printer];
+        if (last && now - last < IppFollowIntervalMs)
+            return;
+        last = now;
+    }
+    std::string uri = ippjobs::PrinterUri(printer);
+    if (uri.empty())
+        return;
+    std::vector<IppJobReport> reports;
+    if (!ippjobs::NotCompletedJobs(uri, &reports))
+        return; // a printer that does not answer leaves the jobs as they were
+
+    // Jobs followed before that the printer no longer lists have finished:
+    // ask for their last word, outside the store's lock.
+    std::vector<int32_t> vanished;
+    {
+        JobStore::Access store(store_);
+        if (!store)
+            return;
+        for (const StoredJob& job : store->jobs) {
+            if (!JobIsActive(job) || !job.ippJobId || !SamePrinter(job.printer, printer))
+                continue;
+            bool listed = false;
+            for (const IppJobReport& r : reports)
+                listed = listed || r.id == job.ippJobId;
+            if (!listed)
+                vanished.push_back(job.ippJobId);
+        }
+    }
+    for (int32_t id : vanished) {
+        IppJobReport last;
+        if (!ippjobs::JobReport(uri, id, &last)) {
+            last = IppJobReport{};
+            last.id = id;
+            last.state = ippjob::Completed; // gone from the printer: printed and forgotten
+        }
+        reports.push_back(last);
+    }
+
     JobStore::Access store(store_);
     if (!store)
         return;
-    for (const SpoolerJob& found : spooled) {
-        if (FindJobBySpoolerId(*store, printer.c_str(), static_cast<int32_t>(found.id), self))
-            continue;
-        ScriptedJob script;
-        script.spoolerId = static_cast<int32_t>(found.id);
-        script.printer = printer;
-        script.document = found.document.substr(0, StoredNameSize - 1);
-        script.sheets = found.pages > 0 && found.pages <= MaxSheets ? found.pages : AdoptedSheets;
-        script.msPerSheet = AdoptedMsPerSheet;
-        int32_t number = AddScriptedJob(*store, script, now);
-        if (!number)
-            break;
-        FindJobByNumber(*store, number)->ownerProcess = self;
+    for (const IppJobReport& report : reports) {
+        StoredJob* target = nullptr;
+        for (StoredJob& job : store->jobs) {
+            if (JobIsActive(job) && job.ippJobId == report.id && SamePrinter(job.printer, printer))
+                target = &job;
+        }
+        // A job sent through the spooler reaches the printer under its document name.
+        if (!target && report.state < ippjob::Canceled) {
+            for (StoredJob& job : store->jobs) {
+                if (JobIsActive(job) && !job.ippJobId && job.ownerProcess &&
+                    SamePrinter(job.printer, printer) &&
+                    std::strncmp(job.document, report.name, StoredNameSize) == 0) {
+                    target = &job;
+                    break;
+                }
+            }
+        }
+        if (!target && report.state < ippjob::Canceled) {
+            // A job that reached the printer some other way: followed under its own id.
+            ScriptedJob script;
+            script.spoolerId = report.id;
+            script.printer = printer;
+            script.document = report.name;
+            script.sheets = 1;
+            script.msPerSheet = 1;
+            int32_t number = AddScriptedJob(*store, script, now);
+            target = number ? FindJobByNumber(*store, number) : nullptr;
+            if (target)
+                target->ippState = 0;
+        }
+        if (target)
+            ApplyIppReport(*target, report, now);
     }
-    for (StoredJob& job : store->jobs) {
-        if (!JobIsActive(job) || job.ownerProcess != self || !SamePrinter(job.printer, printer))
-            continue;
-        bool still = false;
-        for (const SpoolerJob& found : spooled)
-            still = still || static_cast<int32_t>(found.id) == job.spoolerId;
-        if (!still) {
-            job.ending = JobEnding::Left;
-            job.endMs = now;
+}
+
+int32_t JobEngine::IppCommand(const std::string& printer, int32_t job, int32_t command) {
+    std::string uri = ippjobs::PrinterUri(printer);
+    int32_t operation = 0;
+    int32_t id = 0;
+    std::string user;
+    {
+        JobStore::Access store(store_);
+        if (!store || uri.empty())
+            return 0;
+        StoredJob* found = JobOfQueue(*store, printer, job);
+        if (!found)
+            return 0;
+        found->lastCommand = command;
+        ++found->commandCount;
+        operation = IppOperationFor(*found, command);
+        id = found->ippJobId;
+        user = found->ippUser;
+    }
+    if (!operation || !ippjobs::SendJobOperation(uri, operation, id, user))
+        return 0;
+    JobStore::Access store(store_);
+    StoredJob* found = store ? JobOfQueue(*store, printer, job) : nullptr;
+    if (found && found->ippJobId == id) {
+        if (command == PmCommand::Cancel) {
+            IppJobReport cancelled{};
+            cancelled.id = id;
+            cancelled.state = ippjob::Canceled;
+            ApplyIppReport(*found, cancelled, JobStore::NowMs());
+        } else {
+            found->pendingCommand = command; // until the printer reports the change
         }
     }
+    // The next refresh asks the printer at once.
+    std::lock_guard<std::mutex> hold(lock_);
+    ippFollowed_[printer] = 0;
+    return 1;
 }
 
 StoredJob* JobEngine::JobOfQueue(StoreHeader& store, const std::string& printer, int32_t job) {
@@ -209,6 +336,14 @@ int32_t JobEngine::SetJobValue(int32_t queue, int32_t job, int32_t kind, const v
     bool taken = false;
     int32_t spoolerId = 0;
     uint32_t owner = 0;
+    bool followedOnIpp = false;
+    {
+        JobStore::Access store(store_);
+        StoredJob* found = store ? JobOfQueue(*store, printer, job) : nullptr;
+        followedOnIpp = found && found->ippJobId != 0;
+    }
+    if (followedOnIpp)
+        return IppCommand(printer, job, command);
     {
         JobStore::Access store(store_);
         if (!store)

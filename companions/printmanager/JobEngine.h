@@ -35,6 +35,12 @@ private:
     // Takes this process's spooler jobs of the printer into the store and ends
     // the ones that left the spooler. Runs at most every FollowIntervalMs.
     void FollowSpooler(const std::string& printer);
+    // For a printer that is a real IPP printer: takes its jobs into the store
+    // (or links them to the spooler jobs they came from, by name) and moves
+    // them with its reports. Runs at most every IppFollowIntervalMs.
+    void FollowIpp(const std::string& printer);
+    // Sends a command for a job followed on an IPP printer; 1 when taken.
+    int32_t IppCommand(const std::string& printer, int32_t job, int32_t command);
     StoredJob* JobOfQueue(StoreHeader& store, const std::string& printer, int32_t job);
 
     JobStore store_;
@@ -42,4 +48,5 @@ private:
     std::map<int32_t, std::string> queues_;
     int32_t nextQueue_ = 1;
     std::map<std::string, uint64_t> followed_;
+    std::map<std::string, uint64_t> ippFollowed_;
 };

@@ -8,7 +8,7 @@
 
 namespace {
 constexpr char Magic[8] = "VRPMJS1";
-constexpr uint32_t Version = 1;
+constexpr uint32_t Version = 2;
 
 // The lock is named after the store's file, so separate stores do not share it.
 std::string MutexName(const std::string& path) {

@@ -1,6 +1,7 @@
 #include "JobTimeline.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -79,6 +80,8 @@ void AdvanceJobs(StoredJob* jobs, size_t count, uint64_t now) {
                   [](const StoredJob* a, const StoredJob* b) { return a->number < b->number; });
         uint64_t freeSince = 0;
         for (StoredJob* job : queue) {
+            if (job->ippJobId)
+                continue; // moves with the printer's reports
             if (job->ending != JobEnding::None) {
                 freeSince = std::max(freeSince, job->endMs);
                 continue;
@@ -106,6 +109,14 @@ int32_t JobStateBits(const StoredJob& job) {
     case JobEnding::None:
         break;
     }
+    if (job.ippJobId) {
+        int32_t bits = job.ippState == ippjob::Pending ? JobBits::Waiting : JobBits::Printing;
+        if (job.ippState == ippjob::Held || job.ippState == ippjob::Stopped)
+            bits |= JobBits::Paused;
+        if (job.pendingCommand)
+            bits |= JobBits::Changing;
+        return bits;
+    }
     if (!job.startMs)
         return JobBits::Waiting;
     int32_t bits = JobBits::Printing;
@@ -116,7 +127,66 @@ int32_t JobStateBits(const StoredJob& job) {
     return bits;
 }
 
+namespace {
+
+JobFigures IppFigures(const StoredJob& job) {
+    JobFigures f{};
+    int32_t done = job.ippDone > 0 ? job.ippDone : 0;
+    int32_t total = job.ippTotal > 0 ? job.ippTotal : std::max(done, 1);
+    if (job.ending == JobEnding::Done)
+        done = total;
+    done = std::min(done, total);
+    f.sheets = total;
+    f.sheetsDone = done;
+    f.progressTotal = static_cast<int32_t>(std::min<int64_t>(int64_t{total} * 100, INT32_MAX));
+    f.progressDone = static_cast<int32_t>(std::min<int64_t>(int64_t{done} * 100, f.progressTotal));
+    // The printer reports no time left; the window shows none.
+    f.timeLeftKnown = job.ending != JobEnding::None;
+    return f;
+}
+
+} // namespace
+
+void ApplyIppReport(StoredJob& job, const IppJobReport& report, uint64_t now) {
+    if (!JobIsActive(job))
+        return;
+    job.ippJobId = report.id;
+    job.ippDone = report.done;
+    job.ippTotal = report.total;
+    std::memcpy(job.ippUser, report.user, sizeof job.ippUser);
+    job.ippUser[sizeof job.ippUser - 1] = '\0';
+    if (report.state != job.ippState)
+        job.pendingCommand = 0; // the printer has acted on it, or on something else
+    job.ippState = report.state;
+    if (report.state == ippjob::Processing && !job.startMs)
+        job.startMs = now;
+    if (report.state == ippjob::Completed)
+        End(job, JobEnding::Done, now);
+    else if (report.state == ippjob::Canceled)
+        End(job, JobEnding::Cancelled, now);
+    else if (report.state == ippjob::Aborted)
+        End(job, JobEnding::Failed, now);
+}
+
+int32_t IppOperationFor(const StoredJob& job, int32_t command) {
+    if (!JobIsActive(job) || !job.ippJobId || job.pendingCommand)
+        return 0;
+    bool held = job.ippState == ippjob::Held || job.ippState == ippjob::Stopped;
+    switch (command) {
+    case 1:
+        return held ? 0 : ippjob::HoldJob;
+    case 2:
+        return held ? ippjob::ReleaseJob : 0;
+    case 3:
+        return ippjob::CancelJob;
+    default:
+        return 0;
+    }
+}
+
 JobFigures JobFiguresAt(const StoredJob& job, uint64_t now) {
+    if (job.ippJobId)
+        return IppFigures(job);
     JobFigures f{};
     uint64_t msPerSheet = job.msPerSheet ? job.msPerSheet : 1;
     uint64_t duration = Duration(job);

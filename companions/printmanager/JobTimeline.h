@@ -26,3 +26,26 @@ JobFigures JobFiguresAt(const StoredJob& job, uint64_t now);
 // Commands of kind 201: 1 pause, 2 release the pause, 3 cancel. True when the
 // job takes the command.
 bool ApplyJobCommand(StoredJob& job, int32_t command, uint64_t now);
+
+// Jobs followed on an IPP printer.
+namespace ippjob {
+constexpr int32_t Pending = 3;
+constexpr int32_t Held = 4;
+constexpr int32_t Processing = 5;
+constexpr int32_t Stopped = 6;
+constexpr int32_t Canceled = 7;
+constexpr int32_t Aborted = 8;
+constexpr int32_t Completed = 9;
+
+// Operation codes of the IPP commands.
+constexpr int32_t CancelJob = 0x0008;
+constexpr int32_t HoldJob = 0x000C;
+constexpr int32_t ReleaseJob = 0x000D;
+} // namespace ippjob
+
+// Takes the printer's report into the job; a job the printer ended ends here.
+void ApplyIppReport(StoredJob& job, const IppJobReport& report, uint64_t now);
+
+// The IPP operation that carries a command (1 pause, 2 release, 3 cancel) for
+// the job in its present state, or 0 when the job cannot take it.
+int32_t IppOperationFor(const StoredJob& job, int32_t command);

@@ -35,6 +35,23 @@ struct StoredJob {
     uint64_t pausedTotalMs;
     uint64_t pendingAtMs; // when the pending command takes effect
     uint64_t endMs;
+    // A job followed on an IPP printer: its id there and what it last reported.
+    // Such a job moves with the printer's reports, not with the clock.
+    int32_t ippJobId; // 0 = not followed on an IPP printer
+    int32_t ippState; // job-state: 3 pending, 4 held, 5 processing, 6 stopped, 7..9 ended
+    int32_t ippDone;  // sheets (or impressions) completed
+    int32_t ippTotal; // sheets (or impressions) in all; 0 = not known
+    char ippUser[64]; // job-originating-user-name, which commands on the job must carry
+};
+
+// What an IPP printer reports of one job.
+struct IppJobReport {
+    int32_t id = 0;
+    int32_t state = 0;
+    int32_t done = 0;
+    int32_t total = 0;
+    char name[StoredNameSize] = {};
+    char user[64] = {};
 };
 
 // State bits reported as kind 101.
