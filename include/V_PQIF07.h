@@ -144,6 +144,32 @@ LONG WINAPI PrSelectChan(LONG reserved, const PQIF_CHANNEL_ENTRY* list, LONG cou
 LONG WINAPI SetRegDefaultValue(const char* settingsPath, const char* section,
                                const char* printerKeyPath);
 
+
+/* Ordinals 9, 7 and 8: open the monitor window for one printer and return when
+   it has closed; the caller's thread runs the window's modal loop meanwhile.
+     printerName      spooler printer name; may be empty when the port identifies
+                      the printer
+     portName         the printer's port
+     model            the model name: section of its settings file, and the model
+                      the printer's device ID must name
+     settingsFile     path of the model's settings file
+     resourceLibrary  path of the language resource library (texts, icons,
+                      dialog templates)
+     jobId            (PrStartKVR_PM) spooler id of the job to follow
+   PrStartKVR_S starts in the popup alert, PrStartKVR_D in the detail view and
+   PrStartKVR_PM in the progress meter, which stays hidden until the job prints
+   and never takes the focus. Returns 0 when the window was run (whatever its
+   own outcome, also when it refused to open because the printer's driver is
+   unknown), 1 when the launch failed before it: the printer is already
+   followed by this call's job monitor, the communication library is missing,
+   or the resource library cannot be loaded. */
+LONG WINAPI PrStartKVR_S(const char* printerName, const char* portName, const char* model,
+                         const char* settingsFile, const char* resourceLibrary);
+LONG WINAPI PrStartKVR_D(const char* printerName, const char* portName, const char* model,
+                         const char* settingsFile, const char* resourceLibrary);
+LONG WINAPI PrStartKVR_PM(const char* printerName, const char* portName, const char* model,
+                          const char* settingsFile, const char* resourceLibrary, LONG jobId);
+
 #ifdef __cplusplus
 }
 #endif

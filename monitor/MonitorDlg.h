@@ -1,0 +1,238 @@
+#pragma once
+// The monitor window: one modal dialog (template 102 of the resource library)
+// that shows one printer in one of three views (popup alert, detail, progress
+// meter) and follows the print jobs sent to it. The launch exports construct it
+// on their stack, hand it the job monitor and the binding, and call Run.
+//
+// Its work is split by concern over several files: set-up, messages and window
+// end here (MonitorDlg.cpp); views and placement (MonitorViews.cpp); the status
+// timer and everything it shows (StatusRefresh.cpp); the communication error
+// notice (ErrorNotice.cpp); the progress timer and the job buttons
+// (JobProgress.cpp).
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "device/ChannelRecovery.h"
+#include "device/ChannelSelect.h"
+#include "framework/CButton.h"
+#include "framework/CDialog.h"
+#include "framework/CEdit.h"
+#include "framework/CStatic.h"
+#include "jobs/JobInfo.h"
+#include "status/StatusReply.h"
+#include "ui/BMP256Ctrl.h"
+#include "ui/FitTextCtrl.h"
+#include "ui/LevelBarCtrl.h"
+#include "ui/ResText.h"
+#include "ui/SoundTable.h"
+
+class JobMonitor;
+class KLApiBinding;
+
+enum ViewType : int {
+    VIEW_NONE = 0,
+    VIEW_POPUP = 1,
+    VIEW_DETAIL = 2,
+    VIEW_PROGRESS = 3,
+};
+
+// Window messages the monitor window answers beyond the system's.
+constexpr UINT WM_KLAPI_STATUS = WM_USER + 2;    // lParam: channel handle
+constexpr UINT WM_MONITOR_RESERVED = WM_USER + 1; // answered with 0
+constexpr UINT WM_ADD_PRINT_JOB = WM_USER + 5;   // lParam: spooler job id
+constexpr UINT WM_SHOW_DETAIL = WM_USER + 6;
+constexpr UINT WM_SETUP_RESULT = WM_USER + 200; // lParam: setup tool's result bits
+constexpr UINT ID_SERVICE_CALL_ERROR = 91;      // WM_COMMAND from other components
+
+// Controls of template 102.
+enum MonitorControl : int {
+    IDC_PICTURE = 210,
+    IDC_MESSAGE = 212,
+    IDC_MARKER = 216,
+    IDC_DOCUMENT_PM = 300,
+    IDC_SHEETS = 301,
+    IDC_TIME_LEFT = 302,
+    IDC_PRINTING_LABEL = 303,
+    IDC_ANIMATION = 304,
+    IDC_PROGRESS = 305,
+    IDC_DETAILS = 306,
+    IDC_DOCUMENT_POPUP = 307,
+    IDC_CANCEL_PM = 308,
+    IDC_PAUSE = 309,
+    IDC_CANCEL_POPUP = 310,
+    IDC_INK_CAPTION = 311,
+    IDC_INK_1 = 314,
+    IDC_INK_2 = 321,
+    IDC_INK_6 = 325,
+};
+
+// Messages to the ink-level controls (WM_USER with one of these as wParam).
+constexpr WPARAM INK_SET_COLOUR = 9;
+constexpr WPARAM INK_SET_LEVELS = 10;
+constexpr WPARAM INK_SET_WARNING = 11;
+constexpr WPARAM INK_SET_EMPTY = 12;
+constexpr int InkBlockSize = 14; // 32-bit values: 6, six levels, seven zeros
+
+class CMonitorDlg : public CDialog {
+public:
+    CMonitorDlg();
+    ~CMonitorDlg() override;
+    CMonitorDlg(const CMonitorDlg&) = delete;
+    CMonitorDlg& operator=(const CMonitorDlg&) = delete;
+
+    static constexpr UINT TemplateId = 102;
+    static constexpr UINT_PTR StatusTimerId = 8;
+    static constexpr UINT_PTR ProgressTimerId = 9;
+    static constexpr UINT StatusFirstDelay = 500;
+    static constexpr UINT ProgressFirstDelay = 400;
+    static constexpr UINT ProgressInterval = 2000;
+    static constexpr UINT PrintingInterval = 1000;
+
+    // 2 when the printer's driver key path cannot be built (nothing is shown);
+    // otherwise the modal result (IDOK, IDCANCEL, -1 when no window was made).
+    virtual int Run(const char* printerName, const char* portName, const char* model,
+                    const char* settingsFile, void* extra);
+
+    INT_PTR DoModal() override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+    // Fields the launch sets before Run.
+    HINSTANCE m_hResource = nullptr;
+    int m_StartView = VIEW_POPUP;
+    JobMonitor* m_pJobMonitor = nullptr;
+    KLApiBinding* m_pBinding = nullptr;
+    int m_bStatusTimerOn = 1;
+    int m_bProgressTimerOn = 1;
+
+    // The seconds between status polls while nothing prints (string 1340).
+    static int GetIdleInterval();
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // Window end and outside requests (MonitorDlg.cpp).
+    void ReleaseAll();
+    LRESULT OnSysCommand(WPARAM command, LPARAM lParam);
+    void OnServiceCallError();
+    LRESULT OnShowDetail();
+    LRESULT OnSetupResult(WPARAM wParam, LPARAM lParam);
+    void SetInitialInks();
+    void SetMessageText(const char* text);
+
+    // Views and placement (MonitorViews.cpp).
+    void SwitchView(int view, BOOL defaultPlace);
+    SIZE GetViewSize(int view) const;
+    void PlaceWindow(int view, BOOL defaultPlace);
+    int ShowInkArea(BOOL show);
+    void ShowView3Topmost();
+    void OnMove();
+    void OnMoving(RECT* rect) const;
+    void OnWindowPosChanging(WINDOWPOS* pos) const;
+    void OnSize(WPARAM type);
+    void WriteStoredPosition(int x, int y) const;
+
+    // Status refresh (StatusRefresh.cpp).
+    LRESULT OnTimer(WPARAM timerId, LPARAM lParam);
+    void StatusTick();
+    LRESULT OnKLAPIStatus(LPARAM channel);
+    int GetPrinterStatus(int fromRegistry);
+    int ShowStatus(int result, int statusNumber, std::uint32_t mask);
+    int ShowSpecialStatus(DWORD length, int statusNumber);
+    void SetPictureKind(int kind, std::uint32_t mask);
+    void ShowInkLevels(int clear);
+    int IsNotifyStatus(int statusNumber, int* soundFlag = nullptr, int* resultCode = nullptr);
+    int CanAutoClose(int statusNumber);
+    int LeaveAlert();
+    void LoadStoredStatus();
+    void PlayStatusSound(int statusNumber);
+    void FollowUpReadError();
+    int GetStatusErrSwitch();
+    std::string StatusMessageText(unsigned messageId, std::uint32_t mask) const;
+
+    // Communication error notice (ErrorNotice.cpp).
+    void ShowErrorNotice();
+
+    // Job progress (JobProgress.cpp).
+    void ProgressTick();
+    void ShowJob(const JobInfo& record);
+    void ClearJob();
+    int HasCurrentJob();
+    std::string MediaTypeName(std::int16_t code) const;
+    std::string PaperSizeName(std::int16_t code) const;
+    void OnCancelPopup();
+    void OnCancelProgress();
+    void OnPauseRestart();
+    LRESULT OnAddPrintJob(LPARAM jobId);
+    void ShowJobWindow();
+
+    // Controls.
+    BMP256Ctrl m_Picture;       // 210
+    BMP256Ctrl m_Animation;     // 304
+    FitTextCtrl m_DocumentPopup; // 307
+    FitTextCtrl m_DocumentPM;    // 300
+    LevelBarCtrl m_Progress;     // 305
+    CEdit m_Message;             // 212
+    CEdit m_Details;             // 306
+
+    // Views and placement.
+    int m_View = VIEW_NONE;
+    int m_bKeepHidden = 0;
+    int m_bInkAreaShown = 1;
+    int m_bSavePosition = 0;
+    RECT m_WindowRect = {};
+    RECT m_MarkerRect = {};
+    RECT m_TextRect = {};
+
+    // Jobs.
+    JobInfo m_CurrentJob = {};
+    int m_bCancelPopup = 0;
+    int m_bCancelPM = 0;
+    UINT_PTR m_ProgressTimer = 0;
+
+    // Status.
+    int m_bInTimer = 0;
+    int m_bWaitingNotice = 0;
+    UINT_PTR m_StatusTimer = 0;
+    int m_IdleInterval = 10;
+    int m_StatusNumber = StatusNumberNone;
+    std::uint32_t m_IndicatorMask = 0xFFFF;
+    std::uint32_t m_PictureMask = 0xFFFF;
+    int m_AckStatus = StatusNumberNone;
+    PrinterStatus m_Reply = {};
+    int m_PictureKind = 1;
+    int m_ShownPictureKind = 0;
+    ResText m_MessageText;
+    int m_bDebug = 0;
+    int m_bPrinting = 0;
+    int m_SoundedItem = -1;
+    std::string m_LastText;
+    int m_bModelVerified = 0;
+    int m_ErrorNoticeState = 0;
+    int m_GetStatusErr = -1;
+    std::unique_ptr<SoundTable> m_pSound;
+
+    // The status channel (ChannelSelect fills it) and its repair.
+    MonitorChannel m_Channel;
+    ChannelRecovery m_Recovery;
+
+    // Arguments of Run and what follows from them.
+    std::string m_TargetKey;
+    int m_bByPort = 0;
+    std::string m_PrinterName;
+    std::string m_Model;
+    std::string m_PortName;
+    std::string m_SettingsFile;
+    void* m_pExtra = nullptr;
+    std::string m_JobMapName;
+    HMODULE m_hPictureModule = nullptr;
+
+    // The printer name, or the port name when there is none.
+    const std::string& DisplayName() const { return m_bByPort ? m_PortName : m_PrinterName; }
+};
