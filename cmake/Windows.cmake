@@ -48,8 +48,8 @@ function(pqif_finish_windows_targets)
     # The linker's import library carries the undecorated names that --kill-at
     # exports, which WINAPI callers cannot link against: rebuilt with the
     # decorated names after each link (cmake/ImportLibrary.cmake).
-    find_program(PQIF_DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
-    find_program(PQIF_NM NAMES i686-w64-mingw32-nm REQUIRED)
+    find_program(PQIF_DLLTOOL NAMES ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-dlltool REQUIRED)
+    find_program(PQIF_NM NAMES ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-nm REQUIRED)
     add_custom_command(TARGET V_PQIF07 POST_BUILD
         COMMAND ${CMAKE_COMMAND} -DNM=${PQIF_NM} -DDLLTOOL=${PQIF_DLLTOOL}
                 -DDEF=${CMAKE_SOURCE_DIR}/exports/V_PQIF07.def

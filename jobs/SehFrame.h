@@ -1,7 +1,10 @@
 /*
- * Structured-exception frames for i386 without compiler support: the frame
- * registration chain at fs:[0], a jump buffer that also remembers the chain
- * head, and an unwind that runs the handlers of the frames pushed later.
+ * Structured-exception frames without compiler support: the frame
+ * registration chain of the thread (fs:[0] on i386; on x86_64 the same list
+ * in the TEB, which Wine's dispatcher also calls), a jump buffer that also
+ * remembers the chain head, and an unwind that runs the handlers of the
+ * frames pushed later. The x86_64 build serves the tests on machines that
+ * cannot run 32-bit code.
  * Used by the generated RPC stubs (through rpcstub/wine/exception.h) and by
  * SehGuard. C and C++.
  */
@@ -10,8 +13,8 @@
 
 #include <windows.h>
 
-#if !defined(__i386__)
-#error "structured-exception frames on fs:[0] exist only on i386"
+#if !defined(__i386__) && !defined(__x86_64__)
+#error "registered exception frames exist only on i386 and x86_64"
 #endif
 
 #ifndef EH_NONCONTINUABLE
@@ -31,6 +34,7 @@
 extern "C" {
 #endif
 
+#if defined(__i386__)
 static inline EXCEPTION_REGISTRATION_RECORD* PqifSehTop(void) {
     EXCEPTION_REGISTRATION_RECORD* top;
     __asm__ __volatile__("movl %%fs:0, %0" : "=r"(top));
@@ -40,6 +44,18 @@ static inline EXCEPTION_REGISTRATION_RECORD* PqifSehTop(void) {
 static inline void PqifSehSetTop(EXCEPTION_REGISTRATION_RECORD* top) {
     __asm__ __volatile__("movl %0, %%fs:0" : : "r"(top) : "memory");
 }
+#else
+/* gs:[0] is the TEB's NT_TIB.ExceptionList. */
+static inline EXCEPTION_REGISTRATION_RECORD* PqifSehTop(void) {
+    EXCEPTION_REGISTRATION_RECORD* top;
+    __asm__ __volatile__("movq %%gs:0, %0" : "=r"(top));
+    return top;
+}
+
+static inline void PqifSehSetTop(EXCEPTION_REGISTRATION_RECORD* top) {
+    __asm__ __volatile__("movq %0, %%gs:0" : : "r"(top) : "memory");
+}
+#endif
 
 static inline void PqifSehPush(EXCEPTION_REGISTRATION_RECORD* frame) {
     frame->Next = PqifSehTop();

@@ -1,11 +1,37 @@
 # Shared settings of the scripts: sourced, not run.
 PQIF_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 PQIF_BUILD=${PQIF_BUILD:-$PQIF_ROOT/build}
-export WINEPREFIX=${WINEPREFIX:-$PQIF_BUILD/wineprefix}
+
+# The product is a 32-bit DLL. Some machines run kernels without 32-bit
+# emulation, where no 32-bit program (32-bit Wine included) can start; there
+# the Windows tree is built for x86_64 from the same sources and runs under
+# 64-bit Wine. The probe is a 96-byte i386 Linux program that only exits.
+pqif_runs_32bit() {
+    local probe
+    probe=$(mktemp)
+    printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x00\x00\x00\x00\xcd\x80' >"$probe"
+    chmod +x "$probe"
+    local rc=0
+    "$probe" 2>/dev/null || rc=1
+    rm -f "$probe"
+    return $rc
+}
+if [ -z "${PQIF_ARCH:-}" ]; then
+    if pqif_runs_32bit; then PQIF_ARCH=i686; else PQIF_ARCH=x86_64; fi
+fi
+export PQIF_ARCH
+if [ "$PQIF_ARCH" = x86_64 ]; then
+    PQIF_WIN_NAME=win64
+    export WINEPREFIX=${WINEPREFIX:-$PQIF_BUILD/wineprefix64}
+    case ":$PATH:" in *":$PQIF_ROOT/scripts/wine64:"*) ;; *) export PATH="$PQIF_ROOT/scripts/wine64:$PATH" ;; esac
+else
+    PQIF_WIN_NAME=win
+    export WINEPREFIX=${WINEPREFIX:-$PQIF_BUILD/wineprefix}
+fi
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko prompts: nothing here needs them.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-PQIF_WIN=$PQIF_BUILD/win
+PQIF_WIN=$PQIF_BUILD/$PQIF_WIN_NAME
 PQIF_NATIVE=$PQIF_BUILD/native
 PQIF_BIN=$PQIF_WIN/bin
 
