@@ -12,6 +12,7 @@
 #include "status/StatusReply.h"
 #include "support/Registry.h"
 #include "tools/pqif/Klapi.h"
+#include "tools/pqif/MonitorCommand.h"
 #include "tools/pqif/StatusReport.h"
 
 namespace {
@@ -26,6 +27,9 @@ const char kUsage[] =
     "       pqif raw PRINTER [--port PORT]\n"
     "       pqif defaults INI SECTION PRINTERKEY\n"
     "       pqif items RESOURCEDLL\n"
+    "       pqif popup|detail PRINTER [--port PORT] [--model MODEL] [--ini SETTINGSFILE]\n"
+    "                   [--res RESOURCEDLL]\n"
+    "       pqif progress PRINTER [the same options] (--job ID | --print DOCUMENT...)\n"
     "       pqif --help\n"
     "\n"
     "  status    query the printer's state through PrGetStatusB and decode the\n"
@@ -35,6 +39,15 @@ const char kUsage[] =
     "  defaults  copy a model's defaults into a printer key (SetRegDefaultValue);\n"
     "            PRINTERKEY is a path below HKEY_CURRENT_USER\n"
     "  items     list the notification items of a resource library (PrEnumItem)\n"
+    "  popup     open the monitor window as a status alert (PrStartKVR_S)\n"
+    "  detail    open the monitor window's detail view (PrStartKVR_D)\n"
+    "  progress  open the progress meter for a spooler job (PrStartKVR_PM); --print\n"
+    "            spools DOCUMENT from pqif itself and follows it, and may be repeated:\n"
+    "            the later jobs are handed to the running window\n"
+    "            The window's defaults come from the installation: the model from the\n"
+    "            printer's device ID, its settings file from the product's profile key,\n"
+    "            the resource library from the settings file's language section (else\n"
+    "            KVRRES_EN.DLL beside pqif.exe). They return when the window has closed.\n"
     "\n"
     "PRINTER is a spooler printer name; pass \"\" with --port to address a port.\n"
     "Exit status: 0 done, 1 failed, 2 bad arguments.\n";
@@ -296,6 +309,17 @@ int main(int argc, char** argv) {
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
         return kExitOk;
+    }
+    if (IsMonitorCommand(command)) {
+        MonitorOptions monitor;
+        std::string problem = ParseMonitorOptions(argc, argv, &monitor);
+        if (monitor.help) {
+            std::fputs(kUsage, stdout);
+            return kExitOk;
+        }
+        if (!problem.empty())
+            return Usage(problem.c_str());
+        return RunMonitorCommand(monitor);
     }
     const bool isStatus = command == "status";
     Options options;
