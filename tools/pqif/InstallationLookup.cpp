@@ -49,20 +49,11 @@ std::string SettingsFileOf(const std::string& model) {
     return profile.GetString(model.c_str(), "", kPathSize);
 }
 
-std::string InstalledResourceLibrary(const std::string& printer, const std::string& settingsFile) {
-    if (printer.empty() || settingsFile.empty())
-        return {};
-    const std::string driverKey = GetDriverKeyPath(printer.c_str());
-    if (driverKey.empty())
-        return {};
-    const std::string directory =
-        Registry(HKEY_LOCAL_MACHINE, driverKey.c_str()).GetString("InstallPath", "", kPathSize);
-    if (directory.empty())
-        return {};
-
+std::string ResourceLibraryIn(const std::string& directory, const std::string& settingsFile,
+                              LANGID language) {
     const std::vector<LanguageEntry> entries = LanguageEntriesOf(settingsFile);
-    for (LANGID language : {::GetUserDefaultLangID(), kUsEnglish}) {
-        const int chosen = ChooseLanguageEntry(entries, language);
+    for (LANGID wanted : {language, kUsEnglish}) {
+        const int chosen = ChooseLanguageEntry(entries, wanted);
         if (chosen < 0)
             return {};
         std::string path =
@@ -76,6 +67,19 @@ std::string InstalledResourceLibrary(const std::string& printer, const std::stri
             return path;
     }
     return {};
+}
+
+std::string InstalledResourceLibrary(const std::string& printer, const std::string& settingsFile) {
+    if (printer.empty() || settingsFile.empty())
+        return {};
+    const std::string driverKey = GetDriverKeyPath(printer.c_str());
+    if (driverKey.empty())
+        return {};
+    const std::string directory =
+        Registry(HKEY_LOCAL_MACHINE, driverKey.c_str()).GetString("InstallPath", "", kPathSize);
+    if (directory.empty())
+        return {};
+    return ResourceLibraryIn(directory, settingsFile, ::GetUserDefaultLangID());
 }
 
 std::string BesideProgram(const std::string& fileName) {

@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include <string>
 
 // Where an installation keeps what a monitor window needs, found the way the
@@ -10,8 +12,13 @@ std::string SettingsFileOf(const std::string& model);
 
 // The language resource library for the user's language: the "ResDll" of the
 // settings file's language section, in the printer driver's install directory.
-// Falls back to US English, then to the first section whose library exists.
 std::string InstalledResourceLibrary(const std::string& printer, const std::string& settingsFile);
+
+// The same choice for a language in a given directory: the section that fits
+// the language, else the one for US English, else the first section whose
+// library exists there.
+std::string ResourceLibraryIn(const std::string& directory, const std::string& settingsFile,
+                              LANGID language);
 
 // A file of this name beside the running program.
 std::string BesideProgram(const std::string& fileName);
