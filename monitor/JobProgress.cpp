@@ -199,7 +199,15 @@ std::string CMonitorDlg::MediaTypeName(std::int16_t code) const {
     return LoadText(MediaTypeStringId(code));
 }
 
+// A click queued before the button was disabled (a double click) sends nothing more.
+bool CMonitorDlg::ButtonEnabled(int id) const {
+    HWND button = GetDlgItem(id);
+    return button && ::IsWindowEnabled(button);
+}
+
 void CMonitorDlg::OnCancelPopup() {
+    if (!ButtonEnabled(IDC_CANCEL_POPUP))
+        return;
     if (m_pJobMonitor)
         m_pJobMonitor->RequestCommand(m_CurrentJob.jobId, kCommandCancel);
     m_bCancelPopup = 1;
@@ -207,6 +215,8 @@ void CMonitorDlg::OnCancelPopup() {
 }
 
 void CMonitorDlg::OnCancelProgress() {
+    if (!ButtonEnabled(IDC_CANCEL_PM))
+        return;
     if (m_pJobMonitor)
         m_pJobMonitor->RequestCommand(m_CurrentJob.jobId, kCommandCancel);
     m_bCancelPM = 1;
@@ -216,6 +226,8 @@ void CMonitorDlg::OnCancelProgress() {
 
 // One command per press: the button comes back when the job's state changes its caption.
 void CMonitorDlg::OnPauseRestart() {
+    if (!ButtonEnabled(IDC_PAUSE))
+        return;
     const bool restart = GetDlgItemText(IDC_PAUSE) == LoadText(kRestartCaption);
     if (m_pJobMonitor)
         m_pJobMonitor->RequestCommand(m_CurrentJob.jobId, restart ? kCommandRestart : kCommandPause);

@@ -257,6 +257,11 @@ LRESULT CMonitorDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETUP_RESULT: {
         return OnSetupResult(wParam, lParam);
     }
+    case WM_CLOSE: {
+        // The template has no cancel button for the dialog manager to press.
+        OnCancel();
+        return 0;
+    }
     }
     return CDialog::WindowProc(message, wParam, lParam);
 }

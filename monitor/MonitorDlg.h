@@ -171,6 +171,7 @@ protected:
     void OnPauseRestart();
     LRESULT OnAddPrintJob(LPARAM jobId);
     void ShowJobWindow();
+    bool ButtonEnabled(int id) const;
 
     // Controls.
     BMP256Ctrl m_Picture;       // 210
