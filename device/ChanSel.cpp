@@ -52,7 +52,9 @@ ChanSel::ChanSel(const char* name, int byPrinter, int preferred) {
 
 ChanSel::ChanSel(const ChannelEntry* list, int listCount, int preferred) {
     preferredChannel = preferred;
-    const std::size_t maxCount = (SIZE_MAX - 1) / sizeof(ChannelEntry);
+    // No list is longer than the library could ever report; a larger count is
+    // a caller's mistake, refused before any byte count is formed from it.
+    const std::size_t maxCount = static_cast<std::size_t>(kMaxListBytes) / sizeof(ChannelEntry);
     if (listCount < 1 || !list) {
         result = 1;
         return;

@@ -145,8 +145,8 @@ void CMonitorDlg::ShowJob(const JobInfo& record) {
 
     if (std::memcmp(record.values21, m_CurrentJob.values21, sizeof record.values21) != 0) {
         std::string details = LoadText(kMediaTypeLabel) + " : " +
-                              MediaTypeName(static_cast<std::int16_t>(record.values21[1])) + "\r\n" +
-                              LoadText(kPaperSizeLabel) + " : " +
+                              MediaTypeName(static_cast<std::int16_t>(record.values21[1])) +
+                              "\r\n" + LoadText(kPaperSizeLabel) + " : " +
                               PaperSizeName(static_cast<std::int16_t>(record.values21[2])) + "\r\n";
         if (details != m_Details.GetWindowText()) {
             m_Details.SetWindowText(details);
@@ -230,7 +230,8 @@ void CMonitorDlg::OnPauseRestart() {
         return;
     const bool restart = GetDlgItemText(IDC_PAUSE) == LoadText(kRestartCaption);
     if (m_pJobMonitor)
-        m_pJobMonitor->RequestCommand(m_CurrentJob.jobId, restart ? kCommandRestart : kCommandPause);
+        m_pJobMonitor->RequestCommand(m_CurrentJob.jobId,
+                                      restart ? kCommandRestart : kCommandPause);
     ::EnableWindow(GetDlgItem(IDC_PAUSE), FALSE);
 }
 

@@ -39,9 +39,9 @@ enum ViewType : int {
 };
 
 // Window messages the monitor window answers beyond the system's.
-constexpr UINT WM_KLAPI_STATUS = WM_USER + 2;    // lParam: channel handle
+constexpr UINT WM_KLAPI_STATUS = WM_USER + 2;     // lParam: channel handle
 constexpr UINT WM_MONITOR_RESERVED = WM_USER + 1; // answered with 0
-constexpr UINT WM_ADD_PRINT_JOB = WM_USER + 5;   // lParam: spooler job id
+constexpr UINT WM_ADD_PRINT_JOB = WM_USER + 5;    // lParam: spooler job id
 constexpr UINT WM_SHOW_DETAIL = WM_USER + 6;
 constexpr UINT WM_SETUP_RESULT = WM_USER + 200; // lParam: setup tool's result bits
 constexpr UINT ID_SERVICE_CALL_ERROR = 91;      // WM_COMMAND from other components
@@ -174,8 +174,8 @@ protected:
     bool ButtonEnabled(int id) const;
 
     // Controls.
-    BMP256Ctrl m_Picture;       // 210
-    BMP256Ctrl m_Animation;     // 304
+    BMP256Ctrl m_Picture;        // 210
+    BMP256Ctrl m_Animation;      // 304
     FitTextCtrl m_DocumentPopup; // 307
     FitTextCtrl m_DocumentPM;    // 300
     LevelBarCtrl m_Progress;     // 305

@@ -19,7 +19,9 @@ constexpr DWORD kRegistryStringSize = 256;
 constexpr LONG kLaunchFailed = 1;
 constexpr LONG kWindowRan = 0;
 
-const char* Text(const char* s) { return s ? s : ""; }
+const char* Text(const char* s) {
+    return s ? s : "";
+}
 
 // Status cannot be read on this system: the progress meter then shows jobs only.
 bool StatusPollingOff(const char* settingsFile, const char* model) {
@@ -115,7 +117,8 @@ LONG GuardedLaunch(int view, const char* printerName, const char* portName, cons
 extern "C" LONG WINAPI PrStartKVR_S(const char* printerName, const char* portName,
                                     const char* model, const char* settingsFile,
                                     const char* resourceLibrary) {
-    return GuardedLaunch(VIEW_POPUP, printerName, portName, model, settingsFile, resourceLibrary, 0);
+    return GuardedLaunch(VIEW_POPUP, printerName, portName, model, settingsFile, resourceLibrary,
+                         0);
 }
 
 extern "C" LONG WINAPI PrStartKVR_D(const char* printerName, const char* portName,
@@ -128,6 +131,6 @@ extern "C" LONG WINAPI PrStartKVR_D(const char* printerName, const char* portNam
 extern "C" LONG WINAPI PrStartKVR_PM(const char* printerName, const char* portName,
                                      const char* model, const char* settingsFile,
                                      const char* resourceLibrary, LONG jobId) {
-    return GuardedLaunch(VIEW_PROGRESS, printerName, portName, model, settingsFile,
-                         resourceLibrary, jobId);
+    return GuardedLaunch(VIEW_PROGRESS, printerName, portName, model, settingsFile, resourceLibrary,
+                         jobId);
 }

@@ -128,8 +128,17 @@ SIZE CMonitorDlg::GetViewSize(int view) const {
 }
 
 void CMonitorDlg::PlaceWindow(int view, BOOL defaultPlace) {
-    const int screenWidth = ::GetSystemMetrics(SM_CXFULLSCREEN);
-    const int screenHeight = ::GetSystemMetrics(SM_CYFULLSCREEN) + ::GetSystemMetrics(SM_CYCAPTION);
+    int screenWidth = ::GetSystemMetrics(SM_CXFULLSCREEN);
+    int screenHeight = ::GetSystemMetrics(SM_CYFULLSCREEN) + ::GetSystemMetrics(SM_CYCAPTION);
+    // Without a taskbar the sum above can exceed the screen, which would put the
+    // meter's bottom rows off screen: never beyond the work area.
+    RECT work = {};
+    if (::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
+        if (work.right > 0 && work.right < screenWidth)
+            screenWidth = work.right;
+        if (work.bottom > 0 && work.bottom < screenHeight)
+            screenHeight = work.bottom;
+    }
     const SIZE size = GetViewSize(view);
     RECT current = {};
     GetWindowRect(&current);

@@ -13,7 +13,9 @@ constexpr int kPaperNameSize = 64;
 // More bins or papers than any driver has: a count above this is not believed.
 constexpr int kMaxCapabilities = 4096;
 
-bool Plausible(int count) { return count > 0 && count <= kMaxCapabilities; }
+bool Plausible(int count) {
+    return count > 0 && count <= kMaxCapabilities;
+}
 
 } // namespace
 

@@ -54,18 +54,10 @@ struct PictureRow {
 
 // Kind 0 ends a kind list; id 0 ends an id list.
 const PictureRow kPictureTable[] = {
-    {{1, 9, 0}, {510, 0, 0}},
-    {{2, 8, 10}, {526, 527, 0}},
-    {{3, 0, 0}, {534, 535, 0}},
-    {{6, 0, 0}, {516, 517, 0}},
-    {{7, 17, 0}, {559, 560, 0}},
-    {{11, 0, 0}, {521, 522, 0}},
-    {{12, 0, 0}, {549, 550, 0}},
-    {{13, 0, 0}, {544, 545, 0}},
-    {{14, 15, 0}, {539, 540, 541}},
-    {{16, 0, 0}, {557, 558, 0}},
-    {{18, 0, 0}, {561, 0, 0}},
-    {{19, 0, 0}, {554, 555, 556}},
+    {{1, 9, 0}, {510, 0, 0}},    {{2, 8, 10}, {526, 527, 0}}, {{3, 0, 0}, {534, 535, 0}},
+    {{6, 0, 0}, {516, 517, 0}},  {{7, 17, 0}, {559, 560, 0}}, {{11, 0, 0}, {521, 522, 0}},
+    {{12, 0, 0}, {549, 550, 0}}, {{13, 0, 0}, {544, 545, 0}}, {{14, 15, 0}, {539, 540, 541}},
+    {{16, 0, 0}, {557, 558, 0}}, {{18, 0, 0}, {561, 0, 0}},   {{19, 0, 0}, {554, 555, 556}},
 };
 
 // Ink pictures in the order they are appended, each with the two mask bits
@@ -83,9 +75,8 @@ struct MediaRow {
     unsigned id;
 };
 const MediaRow kMediaTable[] = {
-    {1, 1562},   {2, 1567},   {257, 1563}, {258, 1565}, {259, 1566},
-    {260, 1564}, {261, 1568}, {262, 1569}, {264, 1571}, {266, 1573},
-    {267, 1574}, {268, 1575}, {271, 1578}, {272, 1581},
+    {1, 1562},   {2, 1567},   {257, 1563}, {258, 1565}, {259, 1566}, {260, 1564}, {261, 1568},
+    {262, 1569}, {264, 1571}, {266, 1573}, {267, 1574}, {268, 1575}, {271, 1578}, {272, 1581},
 };
 constexpr unsigned kMediaOther = 1561;
 
@@ -123,7 +114,9 @@ std::vector<int> InkLinesFor(unsigned messageId, std::uint32_t mask, bool* alone
     return inks;
 }
 
-bool IsInkPictureKind(int kind) { return kind == 2 || kind == 8 || kind == 10; }
+bool IsInkPictureKind(int kind) {
+    return kind == 2 || kind == 8 || kind == 10;
+}
 
 std::vector<unsigned> PictureIdsForKind(int kind, std::uint32_t mask) {
     std::vector<unsigned> ids;

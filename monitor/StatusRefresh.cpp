@@ -82,7 +82,8 @@ LRESULT CMonitorDlg::OnTimer(WPARAM timerId, LPARAM lParam) {
         StatusTick();
         const UINT seconds = m_bPrinting ? 1u : static_cast<UINT>(std::max(m_IdleInterval, 1));
         if (m_hWnd && ContinueModal())
-            m_StatusTimer = SetTimer(StatusTimerId, m_bPrinting ? PrintingInterval : seconds * 1000);
+            m_StatusTimer =
+                SetTimer(StatusTimerId, m_bPrinting ? PrintingInterval : seconds * 1000);
     }
     m_bInTimer = 0;
     return 0;
@@ -93,7 +94,8 @@ void CMonitorDlg::StatusTick() {
         return;
 
     int iResult = 1;
-    UniqueKernelHandle mapping(::OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, m_JobMapName.c_str()));
+    UniqueKernelHandle mapping(
+        ::OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, m_JobMapName.c_str()));
     const char* printer = m_PrinterName.c_str();
     const char* port = m_PortName.c_str();
     if (mapping) {
@@ -132,7 +134,8 @@ void CMonitorDlg::StatusTick() {
                 iResult = -2;
         }
     }
-    DebugLog(m_bPrinting ? "---\nStatus Timer : Printing (%d)\n" : "---\nStatus Timer : Idling (%d)\n",
+    DebugLog(m_bPrinting ? "---\nStatus Timer : Printing (%d)\n"
+                         : "---\nStatus Timer : Idling (%d)\n",
              iResult);
 
     if (m_View == VIEW_PROGRESS && m_PortName.compare(0, 5, "FILE:") == 0) {
@@ -157,12 +160,11 @@ void CMonitorDlg::StatusTick() {
     DebugLog(" (iResult : %d)\n", iResult);
 
     if (iResult < 0) {
-        m_StatusNumber = iResult == -2 ? StatusNumberOtherModel
-                                       : (iResult == -3 ? StatusNumberUnreadable : 0);
+        m_StatusNumber =
+            iResult == -2 ? StatusNumberOtherModel : (iResult == -3 ? StatusNumberUnreadable : 0);
         ShowStatus(0, m_StatusNumber, m_IndicatorMask);
         ShowInkLevels(1);
-    } else if (iResult == 1 && m_Channel.statChannel != 0 &&
-               (!m_bWaitingNotice || m_bPrinting)) {
+    } else if (iResult == 1 && m_Channel.statChannel != 0 && (!m_bWaitingNotice || m_bPrinting)) {
         GetPrinterStatus(m_bPrinting);
     }
     DebugLog(" Total Status No. : %d\n", m_StatusNumber);
@@ -255,8 +257,8 @@ int CMonitorDlg::GetPrinterStatus(int fromRegistry) {
                 if (!*block) {
                     result = -1;
                 } else {
-                    result = ReadRawStatus(m_PrinterName.c_str(), m_PortName.c_str(),
-                                           block->data(), size, &length);
+                    result = ReadRawStatus(m_PrinterName.c_str(), m_PortName.c_str(), block->data(),
+                                           size, &length);
                 }
             }
             DebugLog("\n Printer status (Registry) : %.*s\n", static_cast<int>(length),
@@ -277,7 +279,8 @@ int CMonitorDlg::GetPrinterStatus(int fromRegistry) {
                     if (!*block)
                         return 0;
                     int got = size;
-                    const int second = m_pBinding->KLGetStatus(m_Channel.m_hStat, block->data(), &got);
+                    const int second =
+                        m_pBinding->KLGetStatus(m_Channel.m_hStat, block->data(), &got);
                     // The library may report more than it was given room for.
                     length = static_cast<DWORD>(got < 0 ? 0 : std::min(got, size));
                     if (second == 0)

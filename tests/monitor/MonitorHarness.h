@@ -123,8 +123,8 @@ inline int RunWithScript(TestMonitorDlg& dialog, const std::function<int()>& run
 }
 
 // Waits until condition (evaluated on the window's thread) holds.
-inline bool WaitOnWindow(TestMonitorDlg& dialog, const std::function<bool(TestMonitorDlg&)>& condition,
-                         int ms = 5000) {
+inline bool WaitOnWindow(TestMonitorDlg& dialog,
+                         const std::function<bool(TestMonitorDlg&)>& condition, int ms = 5000) {
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (std::chrono::steady_clock::now() < until) {
         bool met = false;

@@ -31,12 +31,13 @@ std::string TargetKeyPath() {
     return std::string(demo::PrinterTargetsKey) + "\\" + demo::PrinterName;
 }
 
-// The demo installation, once for the whole program.
+// The demo installation, once for the whole program, into the folder of the
+// companions (the ink library is looked up in the install folder).
 class DemoInstallation : public ::testing::Environment {
 public:
     void SetUp() override {
         std::string error;
-        ASSERT_TRUE(install::Install(dir_.path(), BinDir() + "\\sounds", &error)) << error;
+        ASSERT_TRUE(install::Install(BinDir(), BinDir() + "\\sounds", &error)) << error;
         Registry profile(HKEY_LOCAL_MACHINE, demo::ProfileKey);
         settingsFile = profile.GetString(demo::Model, "", 260);
     }
@@ -45,9 +46,6 @@ public:
         install::Remove(&removedFrom, &error);
     }
     static std::string settingsFile;
-
-private:
-    TempDir dir_;
 };
 std::string DemoInstallation::settingsFile;
 
@@ -103,7 +101,8 @@ protected:
                                   DemoInstallation::settingsFile.c_str(), nullptr);
             },
             script, &scripted);
-        EXPECT_EQ(scripted, windowExpected) << "the window " << (windowExpected ? "never opened" : "opened");
+        EXPECT_EQ(scripted, windowExpected)
+            << "the window " << (windowExpected ? "never opened" : "opened");
         return result;
     }
 
@@ -235,21 +234,31 @@ TEST_F(MonitorWindowTest, KeysNeverCloseTheAlertAndReturnClosesTheDetailView) {
     }
 }
 
+// The screen the window is placed on: the full-screen size, within the work area.
+SIZE PlacementScreen() {
+    RECT work = {};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const LONG width = ::GetSystemMetrics(SM_CXFULLSCREEN);
+    const LONG height = ::GetSystemMetrics(SM_CYFULLSCREEN) + ::GetSystemMetrics(SM_CYCAPTION);
+    return {work.right > 0 && work.right < width ? work.right : width,
+            work.bottom > 0 && work.bottom < height ? work.bottom : height};
+}
+
 TEST_F(MonitorWindowTest, PositionsFallBackToTheDefaultAndAreStored) {
-    const int screenW = ::GetSystemMetrics(SM_CXFULLSCREEN);
-    const int screenH = ::GetSystemMetrics(SM_CYFULLSCREEN) + ::GetSystemMetrics(SM_CYCAPTION);
+    const int screenW = PlacementScreen().cx;
+    const int screenH = PlacementScreen().cy;
     struct Case {
         bool stored;
         LONG x, y;
         bool keptX, keptY;
     };
     const Case cases[] = {
-        {false, 0, 0, false, false},                // nothing stored: centred
-        {true, 0x70000000, 40, false, true},        // far right; the height is fine
-        {true, -5000, -5000, false, false},         // left and above by more than the window
+        {false, 0, 0, false, false},                  // nothing stored: centred
+        {true, 0x70000000, 40, false, true},          // far right; the height is fine
+        {true, -5000, -5000, false, false},           // left and above by more than the window
         {true, 0x7FFFFFF0, 0x7FFFFFF0, false, false}, // no wrap-around with the window's size
-        {true, 120, 90, true, true},                // on screen: kept
-        {true, -10, 20, true, true},                // partly off screen, still reachable
+        {true, 120, 90, true, true},                  // on screen: kept
+        {true, -10, 20, true, true},                  // partly off screen, still reachable
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
@@ -289,10 +298,12 @@ TEST_F(MonitorWindowTest, ProgressMeterStartsHiddenInTheBottomRightCorner) {
             const SIZE size = w.GetViewSize(VIEW_PROGRESS);
             RECT r = {};
             w.GetWindowRect(&r);
-            EXPECT_EQ(r.left, ::GetSystemMetrics(SM_CXFULLSCREEN) - size.cx);
-            EXPECT_EQ(r.top, ::GetSystemMetrics(SM_CYFULLSCREEN) +
-                                 ::GetSystemMetrics(SM_CYCAPTION) - size.cy);
+            EXPECT_EQ(r.left, PlacementScreen().cx - size.cx);
+            EXPECT_EQ(r.top, PlacementScreen().cy - size.cy);
             EXPECT_EQ(r.bottom - r.top, size.cy);
+            RECT work = {};
+            ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+            EXPECT_LE(r.bottom, work.bottom) << "the whole meter is on the screen";
         });
     });
     EXPECT_EQ(result, IDCANCEL);
@@ -427,7 +438,8 @@ TEST_F(MonitorWindowTest, PopupClosesByItselfWhenTheAlertIsOver) {
             w.StatusTick();
             EXPECT_EQ(w.m_StatusNumber, 1);
         });
-        for (int i = 0; i < 100 && ::IsWindow(d.Window()); ++i)
+        // The end closes the status channel first, which stops the library's watcher.
+        for (int i = 0; i < 500 && ::IsWindow(d.Window()); ++i)
             ::Sleep(20);
         EXPECT_FALSE(::IsWindow(d.Window())) << "paper reloaded: the alert ended";
     });
@@ -597,7 +609,8 @@ TEST_F(MonitorWindowTest, CloseInTheDetailViewWithJobsLeftTurnsIntoTheMeter) {
 TEST_F(MonitorWindowTest, UnknownSpoolerPrinterRefusesTheWindow) {
     MessageBoxWatcher watcher;
     TestMonitorDlg dialog;
-    int result = RunWindow(dialog, VIEW_POPUP, [](TestMonitorDlg&) {}, "NoSuchQueue", false);
+    int result = RunWindow(
+        dialog, VIEW_POPUP, [](TestMonitorDlg&) {}, "NoSuchQueue", false);
     EXPECT_EQ(result, 2);
     EXPECT_EQ(dialog.Window(), nullptr);
     auto boxes = watcher.Boxes();

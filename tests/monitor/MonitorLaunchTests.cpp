@@ -1,0 +1,148 @@
+// The three launch exports through the library's export table: what makes a
+// launch fail before any window, and that a window that ran answers 0.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "V_PQIF07.h"
+#include "companions/install/DemoModel.h"
+#include "support/Registry.h"
+#include "tests/device/SimPrinter.h"
+#include "tests/ui/UiTestSupport.h"
+
+namespace {
+
+using ShowFn = LONG(WINAPI*)(const char*, const char*, const char*, const char*, const char*);
+using ProgressFn = LONG(WINAPI*)(const char*, const char*, const char*, const char*, const char*,
+                                 LONG);
+
+// Closes the first monitor window of this process whose caption contains
+// text, and remembers that caption.
+class WindowCloser {
+public:
+    explicit WindowCloser(std::string text) : text_(std::move(text)) {
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~WindowCloser() {
+        stop_ = true;
+        thread_.join();
+    }
+    std::string Caption() const { return seen_.load() ? caption_ : std::string(); }
+
+private:
+    struct Search {
+        const std::string* text;
+        HWND found;
+    };
+    static BOOL CALLBACK Visit(HWND hwnd, LPARAM param) {
+        auto* search = reinterpret_cast<Search*>(param);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(hwnd, &pid);
+        char caption[256] = {};
+        ::GetWindowTextA(hwnd, caption, sizeof caption);
+        if (pid == ::GetCurrentProcessId() && ::IsWindowVisible(hwnd) &&
+            std::string(caption).find(*search->text) != std::string::npos) {
+            search->found = hwnd;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    void Run() {
+        while (!stop_) {
+            Search search{&text_, nullptr};
+            ::EnumWindows(Visit, reinterpret_cast<LPARAM>(&search));
+            if (search.found && !seen_) {
+                char caption[256] = {};
+                ::GetWindowTextA(search.found, caption, sizeof caption);
+                caption_ = caption;
+                seen_ = true;
+                ::PostMessageA(search.found, WM_CLOSE, 0, 0);
+            }
+            ::Sleep(20);
+        }
+    }
+    std::string text_;
+    std::string caption_;
+    std::atomic<bool> seen_{false};
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+class MonitorLaunchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        library_ = ::LoadLibraryA((BinDir() + "\\V_PQIF07.dll").c_str());
+        ASSERT_NE(library_, nullptr);
+        popup_ = reinterpret_cast<ShowFn>(::GetProcAddress(library_, MAKEINTRESOURCEA(9)));
+        detail_ = reinterpret_cast<ShowFn>(::GetProcAddress(library_, MAKEINTRESOURCEA(7)));
+        progress_ = reinterpret_cast<ProgressFn>(::GetProcAddress(library_, MAKEINTRESOURCEA(8)));
+        ASSERT_TRUE(popup_ && detail_ && progress_);
+        EXPECT_EQ(reinterpret_cast<FARPROC>(popup_), ::GetProcAddress(library_, "PrStartKVR_S"));
+        EXPECT_EQ(reinterpret_cast<FARPROC>(progress_),
+                  ::GetProcAddress(library_, "PrStartKVR_PM"));
+        Registry profile(HKEY_LOCAL_MACHINE, demo::ProfileKey);
+        settings_ = profile.GetString(demo::Model, "", 260);
+        ASSERT_FALSE(settings_.empty()) << "the demo installation is in place";
+        resources_ = BinDir() + "\\KVRRES_EN.DLL";
+        common_.Clear();
+    }
+    void TearDown() override {
+        SimPrinter::InitResult(0);
+        ::FreeLibrary(library_);
+    }
+
+    LONG Popup(const char* resources) {
+        return popup_(demo::PrinterName, demo::PortName, demo::Model, settings_.c_str(), resources);
+    }
+
+    HMODULE library_ = nullptr;
+    ShowFn popup_ = nullptr;
+    ShowFn detail_ = nullptr;
+    ProgressFn progress_ = nullptr;
+    std::string settings_;
+    std::string resources_;
+    KeyBackup common_{HKEY_LOCAL_MACHINE, demo::CommonKey};
+};
+
+TEST_F(MonitorLaunchTest, FailuresBeforeTheWindowAnswerOne) {
+    EXPECT_EQ(Popup((BinDir() + "\\NOSUCHRES.DLL").c_str()), 1) << "resource library missing";
+    EXPECT_EQ(Popup(nullptr), 1);
+    SimPrinter::InitResult(-16);
+    EXPECT_EQ(Popup(resources_.c_str()), 1) << "communication library not initialised";
+    EXPECT_EQ(progress_(demo::PrinterName, demo::PortName, demo::Model, settings_.c_str(),
+                        resources_.c_str(), 5),
+              1)
+        << "the meter polls status, so it needs the library too";
+}
+
+TEST_F(MonitorLaunchTest, WindowsThatRanAnswerZeroWhateverTheirEnd) {
+    {
+        WindowCloser closer(demo::PrinterName);
+        EXPECT_EQ(detail_(demo::PrinterName, demo::PortName, demo::Model, settings_.c_str(),
+                          resources_.c_str()),
+                  0);
+        EXPECT_EQ(closer.Caption(), std::string("Status Monitor : ") + demo::PrinterName);
+    }
+    {
+        MessageBoxWatcher boxes;
+        EXPECT_EQ(popup_("NoSuchQueue", demo::PortName, demo::Model, settings_.c_str(),
+                         resources_.c_str()),
+                  0)
+            << "the window refused itself: still a launch that ran";
+        EXPECT_EQ(boxes.Boxes().size(), 1u);
+    }
+}
+
+TEST_F(MonitorLaunchTest, MeterWithoutStatusPollingNeedsNoCommunicationLibrary) {
+    common_.SetDword("ERR_OSVERNOTSUPPORT", 1);
+    SimPrinter::InitResult(-16);
+    // The job is unknown to this process's spooler: the monitor drops it, and the
+    // meter, started for it alone, ends by itself.
+    EXPECT_EQ(progress_(demo::PrinterName, demo::PortName, demo::Model, settings_.c_str(),
+                        resources_.c_str(), 4242),
+              0);
+}
+
+} // namespace
