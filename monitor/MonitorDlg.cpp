@@ -1,5 +1,6 @@
 #include "monitor/MonitorDlg.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "device/PortRouting.h"
@@ -77,9 +78,7 @@ int CMonitorDlg::Run(const char* printerName, const char* portName, const char* 
     }
 
     m_JobMapName = "V_KVRS_" + DisplayName();
-    for (char& c : m_JobMapName)
-        if (c == '\\')
-            c = '/';
+    std::replace(m_JobMapName.begin(), m_JobMapName.end(), '\\', '/');
 
     m_Channel.printerName = m_PrinterName;
     m_Channel.portName = m_PortName;

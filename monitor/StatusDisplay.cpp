@@ -1,6 +1,8 @@
 #include "monitor/StatusDisplay.h"
 
+#include <algorithm>
 #include <cctype>
+#include <iterator>
 
 namespace {
 
@@ -87,10 +89,9 @@ constexpr int kMaxIdleInterval = 60;
 } // namespace
 
 StatusDisplay StatusDisplayFor(int statusNumber) {
-    for (const StatusRow& row : kStatusTable)
-        if (row.status == statusNumber)
-            return row.display;
-    return {MessageUnknown, 7};
+    const auto row = std::find_if(std::begin(kStatusTable), std::end(kStatusTable),
+                                  [&](const StatusRow& r) { return r.status == statusNumber; });
+    return row != std::end(kStatusTable) ? row->display : StatusDisplay{MessageUnknown, 7};
 }
 
 std::vector<int> InkLinesFor(unsigned messageId, std::uint32_t mask, bool* alone) {
@@ -147,10 +148,9 @@ std::vector<unsigned> PictureIdsForKind(int kind, std::uint32_t mask) {
 }
 
 unsigned MediaTypeStringId(std::int16_t code) {
-    for (const MediaRow& row : kMediaTable)
-        if (row.code == code)
-            return row.id;
-    return kMediaOther;
+    const auto row = std::find_if(std::begin(kMediaTable), std::end(kMediaTable),
+                                  [&](const MediaRow& r) { return r.code == code; });
+    return row != std::end(kMediaTable) ? row->id : kMediaOther;
 }
 
 int ParseIdleInterval(const char* text) {

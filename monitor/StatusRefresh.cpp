@@ -565,9 +565,9 @@ void CMonitorDlg::LoadStoredStatus() {
         return;
     }
     m_Reply = PrinterStatus{};
-    const std::size_t prefix = sizeof kReplyPrefix - 1;
-    if (!haveReply || reply.size() <= 8 || reply.size() < prefix ||
-        std::memcmp(reply.data(), kReplyPrefix, prefix) != 0 ||
+    constexpr std::size_t prefix = sizeof kReplyPrefix - 1;
+    static_assert(prefix <= 9, "a reply longer than 8 bytes holds the whole prefix");
+    if (!haveReply || reply.size() <= 8 || std::memcmp(reply.data(), kReplyPrefix, prefix) != 0 ||
         ParseStatusReply(reply.data(), reply.size(), &m_Reply) != 0) {
         m_Reply = PrinterStatus{};
         m_PictureKind = PictureKindNoReply;
