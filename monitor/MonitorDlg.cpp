@@ -10,6 +10,7 @@
 #include "jobs/JobMonitor.h"
 #include "jobs/SetKvrMapValue.h"
 #include "device/KLApiBinding.h"
+#include "monitor/PlaceholderClasses.h"
 #include "monitor/StatusDisplay.h"
 #include "status/PrinterKey.h"
 #include "support/DebugLog.h"
@@ -85,6 +86,9 @@ int CMonitorDlg::Run(const char* printerName, const char* portName, const char* 
     m_Channel.binding = m_pBinding;
     m_Recovery.SetPrinterName(m_PrinterName);
 
+    // Without the ink library its control class is missing, and no dialog of
+    // this template could be made: blank controls stand in for the window's life.
+    PlaceholderClasses placeholders(AfxGetResourceHandle(), TemplateId);
     if (m_StartView == VIEW_PROGRESS)
         return static_cast<int>(DoModal());
     return static_cast<int>(CDialog::DoModal());

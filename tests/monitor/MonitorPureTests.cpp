@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "monitor/DialogTemplateClasses.h"
 #include "monitor/IntegerFormat.h"
 #include "monitor/StatusDisplay.h"
 
@@ -115,6 +116,94 @@ TEST(IntegerFormatTest, OnlyIntegerPlaceholdersAreFilled) {
     EXPECT_EQ(FormatIntegers("%s %n %x %d", {7}), "%s %n %x 7") << "others are text";
     EXPECT_EQ(FormatIntegers("trailing %", {}), "trailing %");
     EXPECT_EQ(FormatIntegers(nullptr, {1}), "");
+}
+
+// A template in the extended layout, built word by word.
+class TemplateBytes {
+public:
+    void Word(unsigned v) {
+        bytes.push_back(static_cast<unsigned char>(v & 0xFF));
+        bytes.push_back(static_cast<unsigned char>(v >> 8 & 0xFF));
+    }
+    void Dword(unsigned v) {
+        Word(v & 0xFFFF);
+        Word(v >> 16);
+    }
+    void Text(const char* s) {
+        for (; *s; ++s)
+            Word(static_cast<unsigned char>(*s));
+        Word(0);
+    }
+    void Align() {
+        while (bytes.size() % 4)
+            bytes.push_back(0);
+    }
+    std::vector<unsigned char> bytes;
+};
+
+std::vector<unsigned char> MonitorLikeTemplate() {
+    TemplateBytes t;
+    t.Word(1);
+    t.Word(0xFFFF);
+    t.Dword(0);          // help id
+    t.Dword(0);          // extended style
+    t.Dword(0x80C800C0); // popup, caption, system menu, DS_SETFONT, DS_MODALFRAME
+    t.Word(3);           // items
+    for (int i = 0; i < 4; ++i)
+        t.Word(10);
+    t.Word(0); // no menu
+    t.Word(0); // default class
+    t.Text("Monitor");
+    t.Word(8); // point size
+    t.Word(400);
+    t.Word(0); // italic, charset
+    t.Text("MS Shell Dlg");
+    auto item = [&](bool ordinal, const char* className, unsigned extra) {
+        t.Align();
+        t.Dword(0);
+        t.Dword(0);
+        t.Dword(0x50000000);
+        for (int i = 0; i < 4; ++i)
+            t.Word(5);
+        t.Dword(314);
+        if (ordinal) {
+            t.Word(0xFFFF);
+            t.Word(0x0082); // static
+        } else {
+            t.Text(className);
+        }
+        t.Text("label");
+        t.Word(extra);
+        for (unsigned i = 0; i < extra; ++i)
+            t.bytes.push_back(0xAB);
+    };
+    item(true, nullptr, 0);
+    item(false, "KvrInkLevel", 3);
+    item(false, "Edit", 0);
+    return t.bytes;
+}
+
+TEST(DialogTemplateClassesTest, NamedClassesOfTheControlsAreListed) {
+    const std::vector<unsigned char> bytes = MonitorLikeTemplate();
+    const std::vector<std::u16string> names = DialogTemplateClassNames(bytes.data(), bytes.size());
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(names[0], u"KvrInkLevel");
+    EXPECT_EQ(names[1], u"Edit");
+}
+
+TEST(DialogTemplateClassesTest, EveryTruncationStaysWithinTheBytes) {
+    const std::vector<unsigned char> bytes = MonitorLikeTemplate();
+    for (std::size_t size = 0; size < bytes.size(); ++size) {
+        // A copy of exactly that size, so the sanitizer sees any read past it.
+        std::vector<unsigned char> cut(bytes.begin(), bytes.begin() + static_cast<long>(size));
+        const auto names = DialogTemplateClassNames(cut.data(), cut.size());
+        EXPECT_LE(names.size(), 2u);
+    }
+    EXPECT_TRUE(DialogTemplateClassNames(nullptr, 100).empty());
+    std::vector<unsigned char> huge = bytes;
+    huge[16] = 0xFF; // claims 65535 items
+    huge[17] = 0xFF;
+    EXPECT_EQ(DialogTemplateClassNames(huge.data(), huge.size()).size(), 2u);
 }
 
 } // namespace

@@ -606,6 +606,24 @@ TEST_F(MonitorWindowTest, CloseInTheDetailViewWithJobsLeftTurnsIntoTheMeter) {
     EXPECT_EQ(result, IDCANCEL);
 }
 
+TEST_F(MonitorWindowTest, WithoutTheInkLibraryTheWindowOpensWithABlankInkArea) {
+    ::FreeLibrary(ink_);
+    ink_ = nullptr;
+    WNDCLASSEXA info = {};
+    info.cbSize = sizeof info;
+    ASSERT_FALSE(::GetClassInfoExA(nullptr, "KvrInkLevel", &info)) << "the ink library is gone";
+    TestMonitorDlg dialog;
+    RunWindow(dialog, VIEW_DETAIL, [&](TestMonitorDlg& d) {
+        d.Do([&](TestMonitorDlg& w) {
+            w.StatusTick();
+            EXPECT_EQ(w.m_StatusNumber, 1);
+            EXPECT_EQ(Item(w.m_hWnd, IDC_MESSAGE), Text(3004));
+            EXPECT_NE(::GetDlgItem(w.m_hWnd, IDC_INK_1), nullptr) << "a blank control stands in";
+        });
+    });
+    EXPECT_FALSE(::GetClassInfoExA(nullptr, "KvrInkLevel", &info)) << "the stand-in is gone again";
+}
+
 TEST_F(MonitorWindowTest, UnknownSpoolerPrinterRefusesTheWindow) {
     MessageBoxWatcher watcher;
     TestMonitorDlg dialog;
