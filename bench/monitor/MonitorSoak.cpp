@@ -213,12 +213,12 @@ int RunSoak(const Setup& setup, int ticks) {
     simstore::SimPrinter printer(demo::PrinterName);
     const std::string states[] = {
         kReady,
-        "@BDC ST\r\nST:00;ER:06;IQ:5A4B3C2D1E64;\x0C",     // paper out
-        "@BDC ST\r\nST:04;WR:11;IQ:5A0A3C2D1E64;\x0C",     // cyan low
-        "@BDC ST\r\nST:00;ER:05;IQ:5A003C2D1E64;\x0C",     // cyan out
-        "@BDC ST\r\nST:00;ER:02;IQ:5A4B3C2D1E64;\x0C",     // cover open
+        "@BDC ST\r\nST:00;ER:06;IQ:5A4B3C2D1E64;\x0C",       // paper out
+        "@BDC ST\r\nST:04;WR:11;IQ:5A0A3C2D1E64;\x0C",       // cyan low
+        "@BDC ST\r\nST:00;ER:05;IQ:5A003C2D1E64;\x0C",       // cyan out
+        "@BDC ST\r\nST:00;ER:02;IQ:5A4B3C2D1E64;\x0C",       // cover open
         "@BDC ST\r\nST:04;WR:10;WR:12;IQ:5A4B0A2D1E64;\x0C", // magenta low
-        "garbage",                                          // unreadable
+        "garbage",                                           // unreadable
     };
     auto pm = std::make_shared<FakePrintManager>();
     auto spooler = std::make_shared<FakeSpooler>();
