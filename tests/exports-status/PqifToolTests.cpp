@@ -4,64 +4,15 @@
 #include <string>
 
 #include "device/ChanSel.h"
-#include "framework/Handles.h"
 #include "tests/device/SimPrinter.h"
 #include "tests/status/TestPrinterKeys.h"
+#include "tests/tools/ToolRun.h"
 
 namespace {
 
-struct ToolRun {
-    DWORD exitCode = 0xFFFF;
-    std::string out;
-    std::string err;
-};
-
-std::string Drain(HANDLE pipe) {
-    std::string text;
-    char chunk[4096];
-    DWORD got = 0;
-    while (::ReadFile(pipe, chunk, sizeof chunk, &got, nullptr) && got > 0)
-        text.append(chunk, got);
-    // A console program's text output ends its lines with CR LF.
-    std::string lines;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
-            lines += text[i];
-    return lines;
-}
-
 // Runs pqif.exe from the test's folder, as a user would from a console.
 ToolRun Pqif(const std::string& arguments) {
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE outRead, outWrite, errRead, errWrite;
-    ::CreatePipe(&outRead, &outWrite, &inherit, 0);
-    ::CreatePipe(&errRead, &errWrite, &inherit, 0);
-    UniqueKernelHandle outR(outRead), outW(outWrite), errR(errRead), errW(errWrite);
-    ::SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-    ::SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = outWrite;
-    startup.hStdError = errWrite;
-    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION process = {};
-    std::string command = "pqif.exe " + arguments;
-    ToolRun run;
-    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                          &startup, &process)) {
-        ADD_FAILURE() << "pqif.exe did not start";
-        return run;
-    }
-    UniqueKernelHandle thread(process.hThread), child(process.hProcess);
-    outW.reset();
-    errW.reset();
-    run.out = Drain(outRead);
-    run.err = Drain(errRead);
-    ::WaitForSingleObject(process.hProcess, 60000);
-    ::GetExitCodeProcess(process.hProcess, &run.exitCode);
-    return run;
+    return RunTool("pqif.exe " + arguments, 60000);
 }
 
 class PqifTool : public ::testing::Test {

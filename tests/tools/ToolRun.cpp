@@ -12,10 +12,11 @@ std::string Drain(HANDLE pipe) {
     DWORD got = 0;
     while (::ReadFile(pipe, chunk, sizeof chunk, &got, nullptr) && got > 0)
         text.append(chunk, got);
+    // A console program's text output ends its lines with CR LF.
     std::string lines;
-    for (char c : text)
-        if (c != '\r')
-            lines += c;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
+            lines += text[i];
     return lines;
 }
 
