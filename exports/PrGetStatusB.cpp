@@ -15,7 +15,6 @@
 
 namespace {
 
-const char* const kDebugKeyPath = "software\\VORNE\\KVR7\\Debug";
 constexpr DWORD kStringSize = 256;
 constexpr LONG kFailureResult = 11;
 constexpr LONG kFailureResultAlternate = 14;
@@ -103,7 +102,7 @@ private:
     LONG TextReplyFromOverride() {
         std::string text;
         {
-            Registry debug(HKEY_LOCAL_MACHINE, kDebugKeyPath);
+            Registry debug(HKEY_LOCAL_MACHINE, DebugReplyKeyPath);
             if (!debug.IsOpen())
                 return Failure();
             text = debug.GetString("Status", "", kStringSize);

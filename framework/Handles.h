@@ -179,3 +179,20 @@ private:
     UniqueLocal mem_;
     SIZE_T size_;
 };
+
+// Keeps a global memory block locked while it is used; unlocked, not freed, at the end.
+class LockedGlobal {
+public:
+    explicit LockedGlobal(HGLOBAL mem) : mem_(mem), data_(mem ? ::GlobalLock(mem) : nullptr) {}
+    ~LockedGlobal() {
+        if (data_)
+            ::GlobalUnlock(mem_);
+    }
+    LockedGlobal(const LockedGlobal&) = delete;
+    LockedGlobal& operator=(const LockedGlobal&) = delete;
+    void* data() const { return data_; }
+
+private:
+    HGLOBAL mem_;
+    void* data_;
+};

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "device/ChannelRecovery.h"
 #include "device/KLApiBinding.h"
 #include "device/PortRouting.h"
 #include "exports/SettingsFile.h"
@@ -14,7 +15,6 @@
 
 namespace {
 
-constexpr const char* kKvrCommonKeyPath = "software\\VORNE\\KVR7\\KVRCommon";
 constexpr DWORD kRegistryStringSize = 256;
 constexpr LONG kLaunchFailed = 1;
 constexpr LONG kWindowRan = 0;
@@ -26,7 +26,7 @@ const char* Text(const char* s) {
 // Status cannot be read on this system: the progress meter then shows jobs only.
 bool StatusPollingOff(const char* settingsFile, const char* model) {
     {
-        Registry common(HKEY_LOCAL_MACHINE, kKvrCommonKeyPath);
+        Registry common(HKEY_LOCAL_MACHINE, ChannelRecovery::KvrCommonKeyPath);
         if (common.IsOpen() && common.GetDword("ERR_OSVERNOTSUPPORT", 0) == 1)
             return true;
     }

@@ -18,7 +18,6 @@
 namespace {
 
 constexpr UINT kIdleIntervalId = 1340;
-constexpr const char* kDebugKeyPath = "software\\VORNE\\KVR7\\Debug";
 constexpr DWORD kRegistryStringSize = 256;
 constexpr std::uint16_t kSlowChannelBit = 0x8000;
 constexpr int kMaxInkLevel = 100;
@@ -30,27 +29,14 @@ bool ReadsTextReplies(int channel) {
 }
 
 // A zero-filled movable block, locked for as long as this lives.
-class LockedBlock {
-public:
+struct LockedBlock {
     explicit LockedBlock(SIZE_T size)
-        : handle_(::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size)), size_(size) {
-        if (handle_)
-            data_ = static_cast<unsigned char*>(::GlobalLock(handle_.get()));
-    }
-    ~LockedBlock() {
-        if (data_)
-            ::GlobalUnlock(handle_.get());
-    }
-    LockedBlock(const LockedBlock&) = delete;
-    LockedBlock& operator=(const LockedBlock&) = delete;
-    explicit operator bool() const { return data_ != nullptr; }
-    unsigned char* data() const { return data_; }
-    SIZE_T size() const { return size_; }
+        : memory(::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size)), locked(memory.get()) {}
+    explicit operator bool() const { return locked.data() != nullptr; }
+    unsigned char* data() const { return static_cast<unsigned char*>(locked.data()); }
 
-private:
-    UniqueGlobal handle_;
-    SIZE_T size_;
-    unsigned char* data_ = nullptr;
+    UniqueGlobal memory;
+    LockedGlobal locked; // unlocked before the block is freed
 };
 
 } // namespace
@@ -234,7 +220,7 @@ int CMonitorDlg::GetPrinterStatus(int fromRegistry) {
         std::unique_ptr<LockedBlock> block;
         DWORD length = 0;
         if (m_bDebug) {
-            Registry debug(HKEY_LOCAL_MACHINE, kDebugKeyPath);
+            Registry debug(HKEY_LOCAL_MACHINE, DebugReplyKeyPath);
             const std::string text = debug.GetString("Status", "", kRegistryStringSize);
             if (!text.empty()) {
                 block = std::make_unique<LockedBlock>(text.size());

@@ -8,6 +8,7 @@
 
 const char* const PrinterTargetsPath = "software\\VORNE\\KVR7\\KVRData\\VRLTarget";
 const char* const PortTargetsPath = "software\\VORNE\\KVR7\\KVRData\\VRNTarget";
+const char* const DebugReplyKeyPath = "software\\VORNE\\KVR7\\Debug";
 
 namespace {
 constexpr DWORD kStringSize = 256;

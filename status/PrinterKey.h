@@ -6,6 +6,9 @@
 // base key for printers (by spooler name) and one for ports.
 extern const char* const PrinterTargetsPath; // selector 0
 extern const char* const PortTargetsPath;    // selector 1
+// HKEY_LOCAL_MACHINE key whose "Status" text stands in for a device reply
+// while testing (the status query without a channel, the window in debug mode).
+extern const char* const DebugReplyKeyPath;
 
 constexpr int SelectByPrinter = 0;
 constexpr int SelectByPort = 1;

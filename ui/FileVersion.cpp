@@ -7,25 +7,6 @@
 
 #include "framework/Handles.h"
 
-namespace {
-// Keeps a global block locked while it is read.
-class LockedGlobal {
-public:
-    explicit LockedGlobal(HGLOBAL mem) : mem_(mem), data_(mem ? ::GlobalLock(mem) : nullptr) {}
-    ~LockedGlobal() {
-        if (data_)
-            ::GlobalUnlock(mem_);
-    }
-    LockedGlobal(const LockedGlobal&) = delete;
-    LockedGlobal& operator=(const LockedGlobal&) = delete;
-    void* data() const { return data_; }
-
-private:
-    HGLOBAL mem_;
-    void* data_;
-};
-} // namespace
-
 int GetFileProductVersion(const char* path, char* output) {
     if (!output)
         return 0;
