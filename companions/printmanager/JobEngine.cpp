@@ -453,3 +453,14 @@ int32_t JobEngine::EndJobWatch(int32_t queue, int32_t job) {
     ++found->watchEnds;
     return 1;
 }
+
+void JobEngine::AnswerWhenAllowed(int32_t operation) {
+    for (;;) {
+        {
+            JobStore::Access store(store_);
+            if (!store || store->hangInOperation != operation)
+                return;
+        }
+        ::Sleep(20);
+    }
+}
