@@ -32,6 +32,7 @@ struct StoreHeader {
     uint32_t servicePid;
     uint32_t callSequence;
     int32_t hangInOperation; // calls of this operation do not answer while set; -1 none
+    uint32_t heldCalls;      // calls that met the hang, for tests to wait on
     StoredCall calls[StoreCallCapacity];
     StoredJob jobs[StoreJobCapacity];
 };

@@ -1,15 +1,16 @@
 #pragma once
-// Replaces one imported function in this program's import table for the life of
-// the object, so that a test can make a system call behave as Windows may (a
-// buffer left undefined, a write that fails) where Wine happens not to.
+// Replaces one imported function in a module's import table (this program's
+// unless another module is named) for the life of the object, so that a test can make a system call
+// behave as Windows may (a buffer left undefined, a write that fails) where Wine happens not to.
 #include <windows.h>
 
 #include <cstring>
 
 class ImportPatch {
 public:
-    ImportPatch(const char* dll, const char* function, void* replacement) {
-        slot_ = Find(dll, function);
+    ImportPatch(const char* dll, const char* function, void* replacement,
+                HMODULE module = nullptr) {
+        slot_ = Find(module ? module : ::GetModuleHandleA(nullptr), dll, function);
         if (!slot_)
             return;
         original_ = *slot_;
@@ -26,8 +27,8 @@ public:
     template <typename Fn> Fn Original() const { return reinterpret_cast<Fn>(original_); }
 
 private:
-    static void** Find(const char* dll, const char* function) {
-        auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleA(nullptr));
+    static void** Find(HMODULE module, const char* dll, const char* function) {
+        auto* base = reinterpret_cast<BYTE*>(module);
         auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
         auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
         const IMAGE_DATA_DIRECTORY& dir =
