@@ -1,0 +1,301 @@
+// netprinter: lets the monitor kit follow a network printer by its IPP URI.
+// `add` binds a printer the spooler already lists to the network bridge of the
+// bidirectional library, gives its driver the installation folder and fills the
+// user's printer key with the model's defaults; `remove` undoes the first two,
+// and keeps the user's settings.
+#include <windows.h>
+#include <winspool.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "V_PQIF07.h"
+#include "companions/klapi/SimStore.h"
+#include "support/Registry.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kProfileKey = "software\\VORNE\\KVR7\\Profile";
+constexpr const char* kDriverKeyPrefix = "software\\VORNE\\KVR7\\Driver\\";
+constexpr const char* kPrinterKeyPrefix = "software\\VORNE\\KVR7\\KVRData\\VRLTarget\\";
+// One subkey per printer this tool added, naming its driver, so that `remove`
+// and the kit's uninstall take back exactly what `add` wrote.
+constexpr const char* kAddedKey = "software\\VORNE\\KVR7\\NetPrinters";
+constexpr DWORD kTextSize = 256;
+
+const char kUsage[] =
+    "usage: netprinter add PRINTER URI [--model MODEL]\n"
+    "       netprinter remove PRINTER\n"
+    "       netprinter remove-all\n"
+    "       netprinter list\n"
+    "\n"
+    "  add         PRINTER is the name under which the spooler lists the printer\n"
+    "              (add it in Windows first); URI is its IPP address, for example\n"
+    "              ipp://192.168.1.20/ipp/print. MODEL defaults to the model the\n"
+    "              printer reports; it must be one the installation has settings for.\n"
+    "  remove      forgets the printer; the user's monitor settings stay\n"
+    "  remove-all  forgets every printer added here (run by the kit's uninstall)\n"
+    "\n"
+    "add and remove write under HKEY_LOCAL_MACHINE: run them as an administrator.\n"
+    "Exit status: 0 done, 1 failed, 2 bad arguments.\n";
+
+int Usage(const char* problem) {
+    if (problem)
+        std::fprintf(stderr, "netprinter: %s\n", problem);
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "netprinter: %s\n", message.c_str());
+    return kExitFailed;
+}
+
+std::string ProgramFolder() {
+    char path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return {};
+    std::string folder(path, length);
+    return folder.substr(0, folder.find_last_of('\\'));
+}
+
+// The spooler's driver name for the printer; empty when it lists no such printer.
+std::string DriverOf(const std::string& printer) {
+    HANDLE handle = nullptr;
+    if (!::OpenPrinterA(const_cast<char*>(printer.c_str()), &handle, nullptr))
+        return {};
+    std::string driver;
+    DWORD needed = 0;
+    ::GetPrinterA(handle, 2, nullptr, 0, &needed);
+    if (needed >= sizeof(PRINTER_INFO_2A)) {
+        std::vector<BYTE> buffer(needed);
+        if (::GetPrinterA(handle, 2, buffer.data(), needed, &needed)) {
+            const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
+            driver = info->pDriverName ? info->pDriverName : "";
+        }
+    }
+    ::ClosePrinter(handle);
+    return driver;
+}
+
+// The model the printer reports through the bridge, as "MDL:" of its device ID.
+// The bridge is loaded from this installation's folder, never found by search.
+std::string ReportedModel(const std::string& folder, const std::string& printer,
+                          std::string* problem) {
+    using InitFn = int(WINAPI*)();
+    using DeviceIdFn = int(WINAPI*)(int, const char*, char*, int*);
+    HMODULE bridge = ::LoadLibraryA((folder + "\\KLAPI.DLL").c_str());
+    if (!bridge) {
+        *problem = "the network bridge KLAPI.DLL is missing from " + folder;
+        return {};
+    }
+    auto init = reinterpret_cast<InitFn>(::GetProcAddress(bridge, "KLInitialize"));
+    auto release = reinterpret_cast<InitFn>(::GetProcAddress(bridge, "KLRelease"));
+    auto deviceId = reinterpret_cast<DeviceIdFn>(::GetProcAddress(bridge, "KLGetDeviceID"));
+    std::string id;
+    if (init && release && deviceId && init() >= 0) {
+        char buffer[1024] = {};
+        int size = sizeof buffer - 1;
+        if (deviceId(1, printer.c_str(), buffer, &size) > 0)
+            id = buffer;
+        release();
+    }
+    ::FreeLibrary(bridge);
+    if (id.empty()) {
+        *problem = "the printer does not answer at its URI";
+        return {};
+    }
+    const size_t start = id.find("MDL:");
+    if (start == std::string::npos)
+        return {};
+    const size_t end = id.find(';', start);
+    return id.substr(start + 4, end == std::string::npos ? std::string::npos : end - start - 4);
+}
+
+std::vector<std::string> InstalledModels() {
+    std::vector<std::string> models;
+    Registry profile(HKEY_LOCAL_MACHINE, kProfileKey);
+    for (DWORD i = 0;; ++i) {
+        std::string name = profile.EnumValue(i);
+        if (name.empty())
+            return models;
+        models.push_back(name);
+    }
+}
+
+bool DeleteTree(HKEY root, const std::string& path) {
+    return ::RegDeleteTreeA(root, path.c_str()) == ERROR_SUCCESS;
+}
+
+// Takes back what `add` wrote for the printer: the bridge's entry and the
+// driver key, when this tool made it. The user's printer key stays.
+bool Forget(const std::string& printer) {
+    std::string driver;
+    {
+        Registry added(HKEY_LOCAL_MACHINE, (std::string(kAddedKey) + "\\" + printer).c_str());
+        if (!added.IsOpen())
+            return false;
+        driver = added.GetString("Driver", "", kTextSize);
+    }
+    simstore::SimPrinter(printer.c_str()).Remove();
+    if (!driver.empty())
+        DeleteTree(HKEY_LOCAL_MACHINE, kDriverKeyPrefix + driver);
+    DeleteTree(HKEY_LOCAL_MACHINE, std::string(kAddedKey) + "\\" + printer);
+    Registry parent(HKEY_LOCAL_MACHINE, kAddedKey);
+    if (parent.IsOpen() && parent.EnumKey(0).empty() && parent.EnumValue(0).empty())
+        DeleteTree(HKEY_LOCAL_MACHINE, kAddedKey);
+    return true;
+}
+
+std::vector<std::string> AddedPrinters() {
+    std::vector<std::string> printers;
+    Registry added(HKEY_LOCAL_MACHINE, kAddedKey);
+    for (DWORD i = 0;; ++i) {
+        std::string name = added.EnumKey(i);
+        if (name.empty())
+            return printers;
+        printers.push_back(name);
+    }
+}
+
+struct AddRequest {
+    std::string printer;
+    std::string uri;
+    std::string model;
+};
+
+// The driver key names this installation; a key another installation made
+// (the maker's own driver) is not taken over.
+std::string ClaimDriverKey(const std::string& driver, const std::string& folder,
+                           const std::string& model) {
+    const std::string path = kDriverKeyPrefix + driver;
+    Registry key(HKEY_LOCAL_MACHINE, path.c_str(), true);
+    if (!key.IsOpen())
+        return "cannot write " + path + " (run as an administrator)";
+    const std::string current = key.GetString("InstallPath", "", MAX_PATH);
+    if (!current.empty() && _stricmp(current.c_str(), folder.c_str()) != 0)
+        return "the driver \"" + driver + "\" is already installed from " + current;
+    if (!key.SetString("InstallPath", folder.c_str()) || !key.SetString("ModelID", model.c_str()))
+        return "cannot write " + path;
+    return {};
+}
+
+int Add(const AddRequest& request) {
+    const std::string folder = ProgramFolder();
+    const std::string driver = DriverOf(request.printer);
+    if (driver.empty())
+        return Fail("the spooler lists no printer \"" + request.printer +
+                    "\": add it in Windows first (Add a printer, by its IP address or URL)");
+    if (request.uri.compare(0, 6, "ipp://") != 0)
+        return Fail("URI must be ipp://host[:port][/path]");
+
+    simstore::SimPrinter bridge(request.printer.c_str());
+    if (!bridge.IsValidName())
+        return Fail("\"" + request.printer + "\" cannot be a printer name");
+    const bool bound = bridge.Add(request.model.empty() ? simstore::DefaultModel : request.model) &&
+                       bridge.SetString(simstore::IppUriValue, request.uri) &&
+                       bridge.SetDword(simstore::IppPolledAtValue, 0);
+    {
+        Registry added(HKEY_LOCAL_MACHINE,
+                       (std::string(kAddedKey) + "\\" + request.printer).c_str(), true);
+        if (!bound || !added.SetString("Driver", driver.c_str()) ||
+            !added.SetString("Uri", request.uri.c_str())) {
+            Forget(request.printer);
+            return Fail("cannot record the printer (run as an administrator)");
+        }
+    }
+
+    std::string problem;
+    std::string model = request.model;
+    if (model.empty())
+        model = ReportedModel(folder, request.printer, &problem);
+    std::string settingsFile;
+    if (!model.empty())
+        settingsFile =
+            Registry(HKEY_LOCAL_MACHINE, kProfileKey).GetString(model.c_str(), "", MAX_PATH);
+    if (settingsFile.empty()) {
+        Forget(request.printer);
+        if (!problem.empty())
+            return Fail(problem);
+        std::string known;
+        for (const std::string& name : InstalledModels())
+            known += (known.empty() ? "" : ", ") + ("\"" + name + "\"");
+        return Fail("no settings are installed for the model \"" + model +
+                    "\"; installed: " + (known.empty() ? "none" : known) + " (give --model)");
+    }
+    problem = ClaimDriverKey(driver, folder, model);
+    if (!problem.empty()) {
+        Forget(request.printer);
+        return Fail(problem);
+    }
+
+    // The user's printer key: made when missing, then given the model's defaults
+    // (an existing "Notify" subkey, the user's choices, is left alone).
+    const std::string printerKey = kPrinterKeyPrefix + request.printer;
+    {
+        Registry key(HKEY_CURRENT_USER, printerKey.c_str(), true);
+        if (!key.IsOpen() || !key.SetString("Name", request.printer.c_str()))
+            return Fail("cannot write HKEY_CURRENT_USER\\" + printerKey);
+    }
+    const LONG defaults =
+        SetRegDefaultValue(settingsFile.c_str(), model.c_str(), printerKey.c_str());
+    if (defaults != PQIF_DEFAULTS_WRITTEN && defaults != PQIF_DEFAULTS_NOTIFY_EXISTS)
+        return Fail("the model's defaults were not all written (SetRegDefaultValue " +
+                    std::to_string(defaults) + ")");
+
+    std::printf("netprinter: %s (%s, driver \"%s\") follows %s\n", request.printer.c_str(),
+                model.c_str(), driver.c_str(), request.uri.c_str());
+    std::printf("netprinter: open its monitor with: pqif detail \"%s\"\n", request.printer.c_str());
+    return kExitOk;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "add") {
+        AddRequest request;
+        std::vector<std::string> positional;
+        for (int i = 2; i < argc; ++i) {
+            if (std::strcmp(argv[i], "--model") == 0 && i + 1 < argc)
+                request.model = argv[++i];
+            else if (argv[i][0] == '-' && argv[i][1] == '-')
+                return Usage("add takes PRINTER URI [--model MODEL]");
+            else
+                positional.emplace_back(argv[i]);
+        }
+        if (positional.size() != 2 || positional[0].empty())
+            return Usage("add takes PRINTER URI [--model MODEL]");
+        request.printer = positional[0];
+        request.uri = positional[1];
+        return Add(request);
+    }
+    if (command == "remove" && argc == 3) {
+        if (!Forget(argv[2]))
+            return Fail(std::string("\"") + argv[2] + "\" was not added here");
+        std::printf("netprinter: %s removed; its monitor settings stay\n", argv[2]);
+        return kExitOk;
+    }
+    if (command == "remove-all" && argc == 2) {
+        for (const std::string& printer : AddedPrinters())
+            Forget(printer);
+        return kExitOk;
+    }
+    if (command == "list" && argc == 2) {
+        for (const std::string& printer : AddedPrinters()) {
+            Registry added(HKEY_LOCAL_MACHINE, (std::string(kAddedKey) + "\\" + printer).c_str());
+            std::printf("%s\t%s\t%s\n", printer.c_str(),
+                        added.GetString("Uri", "", kTextSize).c_str(),
+                        added.GetString("Driver", "", kTextSize).c_str());
+        }
+        return kExitOk;
+    }
+    return Usage(argc > 1 ? "unknown command" : nullptr);
+}
