@@ -49,18 +49,30 @@ static HMODULE LoadBridge(void) {
 
 static const char* ResultName(LONG code) {
     switch (code) {
-    case PQIF_RESULT_READY: return "ready";
-    case PQIF_RESULT_PAPER_ERROR: return "paper error";
-    case PQIF_RESULT_COVER_OPEN: return "cover open";
-    case PQIF_RESULT_INK_LOW: return "ink low";
-    case PQIF_RESULT_INK_OUT: return "ink out";
-    case PQIF_RESULT_NOT_AVAILABLE: return "not available";
-    case PQIF_RESULT_ERROR: return "printer error";
-    case PQIF_RESULT_MAINTENANCE: return "maintenance";
-    case PQIF_RESULT_COMM_ERROR: return "communication error";
-    case PQIF_RESULT_BUSY: return "busy";
-    case PQIF_RESULT_PRINTING: return "printing";
-    default: return "unknown";
+    case PQIF_RESULT_READY:
+        return "ready";
+    case PQIF_RESULT_PAPER_ERROR:
+        return "paper error";
+    case PQIF_RESULT_COVER_OPEN:
+        return "cover open";
+    case PQIF_RESULT_INK_LOW:
+        return "ink low";
+    case PQIF_RESULT_INK_OUT:
+        return "ink out";
+    case PQIF_RESULT_NOT_AVAILABLE:
+        return "not available";
+    case PQIF_RESULT_ERROR:
+        return "printer error";
+    case PQIF_RESULT_MAINTENANCE:
+        return "maintenance";
+    case PQIF_RESULT_COMM_ERROR:
+        return "communication error";
+    case PQIF_RESULT_BUSY:
+        return "busy";
+    case PQIF_RESULT_PRINTING:
+        return "printing";
+    default:
+        return "unknown";
     }
 }
 
@@ -105,11 +117,11 @@ int main(int argc, char** argv) {
     }
     initialize = (KLInitializeFn)(void (*)(void))GetProcAddress(bridge, "KLInitialize");
     release = (KLReleaseFn)(void (*)(void))GetProcAddress(bridge, "KLRelease");
-    channels = (KLGetAvailableChannelFn)(void (*)(void))GetProcAddress(bridge, "KLGetAvailableChannel");
+    channels =
+        (KLGetAvailableChannelFn)(void (*)(void))GetProcAddress(bridge, "KLGetAvailableChannel");
     openChannel = (KLOpenChannelFn)(void (*)(void))GetProcAddress(bridge, "KLOpenChannel");
     closeChannel = (KLCloseChannelFn)(void (*)(void))GetProcAddress(bridge, "KLCloseChannel");
-    if (!initialize || !release || !channels || !openChannel || !closeChannel ||
-        initialize() < 0) {
+    if (!initialize || !release || !channels || !openChannel || !closeChannel || initialize() < 0) {
         fputs("printer_status: the bidirectional library did not start\n", stderr);
         FreeLibrary(bridge);
         return 1;

@@ -22,6 +22,7 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 constexpr const char* kProfileKey = "software\\VORNE\\KVR7\\Profile";
+constexpr const char* kDriversKey = "software\\VORNE\\KVR7\\Driver";
 constexpr const char* kDriverKeyPrefix = "software\\VORNE\\KVR7\\Driver\\";
 constexpr const char* kPrinterKeyPrefix = "software\\VORNE\\KVR7\\KVRData\\VRLTarget\\";
 // One subkey per printer this tool added, naming its driver, so that `remove`
@@ -134,6 +135,17 @@ bool DeleteTree(HKEY root, const std::string& path) {
     return ::RegDeleteTreeA(root, path.c_str()) == ERROR_SUCCESS;
 }
 
+// A parent key this tool may have made, once nothing is left in it.
+void DeleteIfEmpty(HKEY root, const char* path) {
+    bool empty = false;
+    {
+        Registry key(root, path);
+        empty = key.IsOpen() && key.EnumKey(0).empty() && key.EnumValue(0).empty();
+    }
+    if (empty)
+        DeleteTree(root, path);
+}
+
 // Takes back what `add` wrote for the printer: the bridge's entry and the
 // driver key, when this tool made it. The user's printer key stays.
 bool Forget(const std::string& printer) {
@@ -148,9 +160,8 @@ bool Forget(const std::string& printer) {
     if (!driver.empty())
         DeleteTree(HKEY_LOCAL_MACHINE, kDriverKeyPrefix + driver);
     DeleteTree(HKEY_LOCAL_MACHINE, std::string(kAddedKey) + "\\" + printer);
-    Registry parent(HKEY_LOCAL_MACHINE, kAddedKey);
-    if (parent.IsOpen() && parent.EnumKey(0).empty() && parent.EnumValue(0).empty())
-        DeleteTree(HKEY_LOCAL_MACHINE, kAddedKey);
+    DeleteIfEmpty(HKEY_LOCAL_MACHINE, kAddedKey);
+    DeleteIfEmpty(HKEY_LOCAL_MACHINE, kDriversKey);
     return true;
 }
 
@@ -286,6 +297,10 @@ int main(int argc, char** argv) {
     if (command == "remove-all" && argc == 2) {
         for (const std::string& printer : AddedPrinters())
             Forget(printer);
+        // With no printer left, the bridge's bookkeeping (call counts, channel
+        // handles) has nobody to serve.
+        if (simstore::PrinterNames().empty())
+            DeleteTree(HKEY_CURRENT_USER, simstore::RootPath);
         return kExitOk;
     }
     if (command == "list" && argc == 2) {
