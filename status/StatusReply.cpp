@@ -11,26 +11,26 @@ constexpr int kMaxInk = 6;
 constexpr int kMaxWarnings = 10;
 constexpr unsigned char kInkCap = 100;
 
-// Hex digit values by byte; -1 for bytes that are not hex digits.
+// Hex digit values by byte; 0xFF for bytes that are not hex digits.
 struct HexTable {
-    signed char value[256];
+    unsigned char value[256];
     constexpr HexTable() : value() {
         for (int c = 0; c < 256; ++c)
-            value[c] = -1;
+            value[c] = 0xFF;
         for (int c = '0'; c <= '9'; ++c)
-            value[c] = static_cast<signed char>(c - '0');
+            value[c] = static_cast<unsigned char>(c - '0');
         for (int c = 'A'; c <= 'F'; ++c) {
-            value[c] = static_cast<signed char>(c - 'A' + 10);
-            value[c + ('a' - 'A')] = static_cast<signed char>(c - 'A' + 10);
+            value[c] = static_cast<unsigned char>(c - 'A' + 10);
+            value[c + ('a' - 'A')] = static_cast<unsigned char>(c - 'A' + 10);
         }
     }
 };
 constexpr HexTable kHex;
 
 bool HexPair(const unsigned char* p, unsigned char* byte) {
-    const int high = kHex.value[p[0]];
-    const int low = kHex.value[p[1]];
-    if ((high | low) < 0)
+    const unsigned high = kHex.value[p[0]];
+    const unsigned low = kHex.value[p[1]];
+    if ((high | low) > 0x0F)
         return false;
     *byte = static_cast<unsigned char>(high * 16 + low);
     return true;
