@@ -146,20 +146,30 @@ void DeleteIfEmpty(HKEY root, const char* path) {
         DeleteTree(root, path);
 }
 
-// Takes back what `add` wrote for the printer: the bridge's entry and the
-// driver key, when this tool made it. The user's printer key stays.
+std::vector<std::string> AddedPrinters();
+
+// Takes back what `add` wrote for the printer: the bridge's entry, and the
+// driver key when `add` claimed it and no other printer added here shares the
+// driver. The user's printer key stays.
 bool Forget(const std::string& printer) {
+    const std::string record = std::string(kAddedKey) + "\\" + printer;
     std::string driver;
     {
-        Registry added(HKEY_LOCAL_MACHINE, (std::string(kAddedKey) + "\\" + printer).c_str());
+        Registry added(HKEY_LOCAL_MACHINE, record.c_str());
         if (!added.IsOpen())
             return false;
         driver = added.GetString("Driver", "", kTextSize);
     }
     simstore::SimPrinter(printer.c_str()).Remove();
-    if (!driver.empty())
+    DeleteTree(HKEY_LOCAL_MACHINE, record);
+    bool shared = false;
+    for (const std::string& other : AddedPrinters()) {
+        Registry added(HKEY_LOCAL_MACHINE, (std::string(kAddedKey) + "\\" + other).c_str());
+        shared = shared ||
+                 _stricmp(added.GetString("Driver", "", kTextSize).c_str(), driver.c_str()) == 0;
+    }
+    if (!driver.empty() && !shared)
         DeleteTree(HKEY_LOCAL_MACHINE, kDriverKeyPrefix + driver);
-    DeleteTree(HKEY_LOCAL_MACHINE, std::string(kAddedKey) + "\\" + printer);
     DeleteIfEmpty(HKEY_LOCAL_MACHINE, kAddedKey);
     DeleteIfEmpty(HKEY_LOCAL_MACHINE, kDriversKey);
     return true;
@@ -213,11 +223,10 @@ int Add(const AddRequest& request) {
     const bool bound = bridge.Add(request.model.empty() ? simstore::DefaultModel : request.model) &&
                        bridge.SetString(simstore::IppUriValue, request.uri) &&
                        bridge.SetDword(simstore::IppPolledAtValue, 0);
+    const std::string record = std::string(kAddedKey) + "\\" + request.printer;
     {
-        Registry added(HKEY_LOCAL_MACHINE,
-                       (std::string(kAddedKey) + "\\" + request.printer).c_str(), true);
-        if (!bound || !added.SetString("Driver", driver.c_str()) ||
-            !added.SetString("Uri", request.uri.c_str())) {
+        Registry added(HKEY_LOCAL_MACHINE, record.c_str(), true);
+        if (!bound || !added.SetString("Uri", request.uri.c_str())) {
             Forget(request.printer);
             return Fail("cannot record the printer (run as an administrator)");
         }
@@ -245,6 +254,13 @@ int Add(const AddRequest& request) {
     if (!problem.empty()) {
         Forget(request.printer);
         return Fail(problem);
+    }
+    // Only a claimed driver key is named in the record, so that forgetting the
+    // printer never deletes another installation's key.
+    if (!Registry(HKEY_LOCAL_MACHINE, record.c_str(), false, KEY_ALL_ACCESS)
+             .SetString("Driver", driver.c_str())) {
+        Forget(request.printer);
+        return Fail("cannot record the printer's driver");
     }
 
     // The user's printer key: made when missing, then given the model's defaults
