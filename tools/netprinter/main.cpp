@@ -38,8 +38,10 @@ const char kUsage[] =
     "\n"
     "  add         PRINTER is the name under which the spooler lists the printer\n"
     "              (add it in Windows first); URI is its IPP address, for example\n"
-    "              ipp://192.168.1.20/ipp/print. MODEL defaults to the model the\n"
-    "              printer reports; it must be one the installation has settings for.\n"
+    "              ipp://192.168.1.20/ipp/print, or its SNMP agent,\n"
+    "              snmp://[COMMUNITY@]HOST[:PORT] (community \"public\", port 161 by\n"
+    "              default). MODEL defaults to the model the printer reports; it must\n"
+    "              be one the installation has settings for.\n"
     "  remove      forgets the printer; the user's monitor settings stay\n"
     "  remove-all  forgets every printer added here (run by the kit's uninstall)\n"
     "\n"
@@ -118,6 +120,45 @@ std::string ReportedModel(const std::string& folder, const std::string& printer,
         return {};
     const size_t end = id.find(';', start);
     return id.substr(start + 4, end == std::string::npos ? std::string::npos : end - start - 4);
+}
+
+// snmp://[community@]host[:port] into "host[:port]" and the community. Names
+// that would need quoting on a command line are refused.
+bool ParseSnmpUri(const std::string& uri, std::string* agent, std::string* community) {
+    const std::string scheme = "snmp://";
+    if (uri.compare(0, scheme.size(), scheme) != 0)
+        return false;
+    std::string rest = uri.substr(scheme.size());
+    if (!rest.empty() && rest.back() == '/')
+        rest.pop_back();
+    const size_t at = rest.rfind('@');
+    *community = at == std::string::npos ? "public" : rest.substr(0, at);
+    *agent = at == std::string::npos ? rest : rest.substr(at + 1);
+    const auto plain = [](const std::string& text) {
+        return !text.empty() && text.find_first_of(" \t\"/\\@") == std::string::npos;
+    };
+    return plain(*agent) && plain(*community);
+}
+
+// Runs simprinter.exe from the kit's folder with the arguments; its exit code,
+// or -1 when it did not start or did not end within half a minute.
+int RunSimPrinter(const std::string& folder, const std::string& arguments) {
+    const std::string program = folder + "\\simprinter.exe";
+    std::string line = "\"" + program + "\" " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!::CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process))
+        return -1;
+    DWORD code = static_cast<DWORD>(-1);
+    if (::WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
+        ::GetExitCodeProcess(process.hProcess, &code);
+    else
+        ::TerminateProcess(process.hProcess, static_cast<UINT>(-1));
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return static_cast<int>(code);
 }
 
 std::vector<std::string> InstalledModels() {
@@ -214,15 +255,19 @@ int Add(const AddRequest& request) {
     if (driver.empty())
         return Fail("the spooler lists no printer \"" + request.printer +
                     "\": add it in Windows first (Add a printer, by its IP address or URL)");
-    if (request.uri.compare(0, 6, "ipp://") != 0)
-        return Fail("URI must be ipp://host[:port][/path]");
+    const bool ipp = request.uri.compare(0, 6, "ipp://") == 0;
+    std::string agent;
+    std::string community;
+    if (!ipp && !ParseSnmpUri(request.uri, &agent, &community))
+        return Fail("URI must be ipp://host[:port][/path] or snmp://[community@]host[:port]");
 
     simstore::SimPrinter bridge(request.printer.c_str());
     if (!bridge.IsValidName())
         return Fail("\"" + request.printer + "\" cannot be a printer name");
-    const bool bound = bridge.Add(request.model.empty() ? simstore::DefaultModel : request.model) &&
-                       bridge.SetString(simstore::IppUriValue, request.uri) &&
-                       bridge.SetDword(simstore::IppPolledAtValue, 0);
+    bool bound = bridge.Add(request.model.empty() ? simstore::DefaultModel : request.model);
+    if (bound && ipp)
+        bound = bridge.SetString(simstore::IppUriValue, request.uri) &&
+                bridge.SetDword(simstore::IppPolledAtValue, 0);
     const std::string record = std::string(kAddedKey) + "\\" + request.printer;
     {
         Registry added(HKEY_LOCAL_MACHINE, record.c_str(), true);
@@ -230,6 +275,13 @@ int Add(const AddRequest& request) {
             Forget(request.printer);
             return Fail("cannot record the printer (run as an administrator)");
         }
+    }
+
+    // The SNMP side of the bridge is set up by its own tool, which knows its options.
+    if (!ipp && RunSimPrinter(folder, "snmp \"" + request.printer + "\" " + agent +
+                                          " --community " + community) != 0) {
+        Forget(request.printer);
+        return Fail("the network bridge in " + folder + " does not take this SNMP agent");
     }
 
     std::string problem;
