@@ -189,11 +189,15 @@ void DeleteIfEmpty(HKEY root, const char* path) {
 
 std::vector<std::string> AddedPrinters();
 
+std::string RecordPath(const std::string& printer) {
+    return std::string(kAddedKey) + "\\" + printer;
+}
+
 // Takes back what `add` wrote for the printer: the bridge's entry, and the
 // driver key when `add` claimed it and no other printer added here shares the
 // driver. The user's printer key stays.
 bool Forget(const std::string& printer) {
-    const std::string record = std::string(kAddedKey) + "\\" + printer;
+    const std::string record = RecordPath(printer);
     std::string driver;
     {
         Registry added(HKEY_LOCAL_MACHINE, record.c_str());
@@ -205,7 +209,7 @@ bool Forget(const std::string& printer) {
     DeleteTree(HKEY_LOCAL_MACHINE, record);
     bool shared = false;
     for (const std::string& other : AddedPrinters()) {
-        Registry added(HKEY_LOCAL_MACHINE, (std::string(kAddedKey) + "\\" + other).c_str());
+        Registry added(HKEY_LOCAL_MACHINE, RecordPath(other).c_str());
         shared = shared ||
                  _stricmp(added.GetString("Driver", "", kTextSize).c_str(), driver.c_str()) == 0;
     }
@@ -249,86 +253,99 @@ std::string ClaimDriverKey(const std::string& driver, const std::string& folder,
     return {};
 }
 
+// The bridge's entry for the printer and the record of what `add` wrote; a
+// problem or "". The SNMP side of the bridge is set up by its own tool, which
+// knows its options.
+std::string BindBridge(const AddRequest& request, const std::string& folder) {
+    const bool ipp = request.uri.compare(0, 6, "ipp://") == 0;
+    std::string agent;
+    std::string community;
+    if (!ipp && !ParseSnmpUri(request.uri, &agent, &community))
+        return "URI must be ipp://host[:port][/path] or snmp://[community@]host[:port]";
+    simstore::SimPrinter bridge(request.printer.c_str());
+    if (!bridge.IsValidName())
+        return "\"" + request.printer + "\" cannot be a printer name";
+    bool bound = bridge.Add(request.model.empty() ? simstore::DefaultModel : request.model);
+    if (bound && ipp)
+        bound = bridge.SetString(simstore::IppUriValue, request.uri) &&
+                bridge.SetDword(simstore::IppPolledAtValue, 0);
+    {
+        Registry added(HKEY_LOCAL_MACHINE, RecordPath(request.printer).c_str(), true);
+        if (!bound || !added.SetString("Uri", request.uri.c_str()))
+            return "cannot record the printer (run as an administrator)";
+    }
+    if (!ipp && RunSimPrinter(folder, "snmp \"" + request.printer + "\" " + agent +
+                                          " --community " + community) != 0)
+        return "the network bridge in " + folder + " does not take this SNMP agent";
+    return {};
+}
+
+// The model (given, or as the printer reports it) and its installed settings
+// file; a problem or "".
+std::string FindSettings(const AddRequest& request, const std::string& folder, std::string* model,
+                         std::string* settingsFile) {
+    std::string problem;
+    *model = request.model;
+    if (model->empty())
+        *model = ReportedModel(folder, request.printer, &problem);
+    if (!model->empty())
+        *settingsFile =
+            Registry(HKEY_LOCAL_MACHINE, kProfileKey).GetString(model->c_str(), "", MAX_PATH);
+    if (!settingsFile->empty())
+        return {};
+    if (!problem.empty())
+        return problem;
+    std::string known;
+    for (const std::string& name : InstalledModels())
+        known += (known.empty() ? "" : ", ") + ("\"" + name + "\"");
+    return "no settings are installed for the model \"" + *model +
+           "\"; installed: " + (known.empty() ? "none" : known) + " (give --model)";
+}
+
+// The user's printer key: made when missing, then given the model's defaults
+// (an existing "Notify" subkey, the user's choices, is left alone).
+std::string FillPrinterKey(const std::string& printer, const std::string& model,
+                           const std::string& settingsFile) {
+    const std::string printerKey = kPrinterKeyPrefix + printer;
+    {
+        Registry key(HKEY_CURRENT_USER, printerKey.c_str(), true);
+        if (!key.IsOpen() || !key.SetString("Name", printer.c_str()))
+            return "cannot write HKEY_CURRENT_USER\\" + printerKey;
+    }
+    const LONG defaults =
+        SetRegDefaultValue(settingsFile.c_str(), model.c_str(), printerKey.c_str());
+    if (defaults != PQIF_DEFAULTS_WRITTEN && defaults != PQIF_DEFAULTS_NOTIFY_EXISTS)
+        return "the model's defaults were not all written (SetRegDefaultValue " +
+               std::to_string(defaults) + ")";
+    return {};
+}
+
 int Add(const AddRequest& request) {
     const std::string folder = ProgramFolder();
     const std::string driver = DriverOf(request.printer);
     if (driver.empty())
         return Fail("the spooler lists no printer \"" + request.printer +
                     "\": add it in Windows first (Add a printer, by its IP address or URL)");
-    const bool ipp = request.uri.compare(0, 6, "ipp://") == 0;
-    std::string agent;
-    std::string community;
-    if (!ipp && !ParseSnmpUri(request.uri, &agent, &community))
-        return Fail("URI must be ipp://host[:port][/path] or snmp://[community@]host[:port]");
-
-    simstore::SimPrinter bridge(request.printer.c_str());
-    if (!bridge.IsValidName())
-        return Fail("\"" + request.printer + "\" cannot be a printer name");
-    bool bound = bridge.Add(request.model.empty() ? simstore::DefaultModel : request.model);
-    if (bound && ipp)
-        bound = bridge.SetString(simstore::IppUriValue, request.uri) &&
-                bridge.SetDword(simstore::IppPolledAtValue, 0);
-    const std::string record = std::string(kAddedKey) + "\\" + request.printer;
-    {
-        Registry added(HKEY_LOCAL_MACHINE, record.c_str(), true);
-        if (!bound || !added.SetString("Uri", request.uri.c_str())) {
-            Forget(request.printer);
-            return Fail("cannot record the printer (run as an administrator)");
-        }
-    }
-
-    // The SNMP side of the bridge is set up by its own tool, which knows its options.
-    if (!ipp && RunSimPrinter(folder, "snmp \"" + request.printer + "\" " + agent +
-                                          " --community " + community) != 0) {
-        Forget(request.printer);
-        return Fail("the network bridge in " + folder + " does not take this SNMP agent");
-    }
-
-    std::string problem;
-    std::string model = request.model;
-    if (model.empty())
-        model = ReportedModel(folder, request.printer, &problem);
+    std::string model;
     std::string settingsFile;
-    if (!model.empty())
-        settingsFile =
-            Registry(HKEY_LOCAL_MACHINE, kProfileKey).GetString(model.c_str(), "", MAX_PATH);
-    if (settingsFile.empty()) {
-        Forget(request.printer);
-        if (!problem.empty())
-            return Fail(problem);
-        std::string known;
-        for (const std::string& name : InstalledModels())
-            known += (known.empty() ? "" : ", ") + ("\"" + name + "\"");
-        return Fail("no settings are installed for the model \"" + model +
-                    "\"; installed: " + (known.empty() ? "none" : known) + " (give --model)");
-    }
-    problem = ClaimDriverKey(driver, folder, model);
+    std::string problem = BindBridge(request, folder);
+    if (problem.empty())
+        problem = FindSettings(request, folder, &model, &settingsFile);
+    if (problem.empty())
+        problem = ClaimDriverKey(driver, folder, model);
+    // Only a claimed driver key is named in the record, so that forgetting the
+    // printer never deletes another installation's key.
+    if (problem.empty() &&
+        !Registry(HKEY_LOCAL_MACHINE, RecordPath(request.printer).c_str(), false, KEY_ALL_ACCESS)
+             .SetString("Driver", driver.c_str()))
+        problem = "cannot record the printer's driver";
     if (!problem.empty()) {
         Forget(request.printer);
         return Fail(problem);
     }
-    // Only a claimed driver key is named in the record, so that forgetting the
-    // printer never deletes another installation's key.
-    if (!Registry(HKEY_LOCAL_MACHINE, record.c_str(), false, KEY_ALL_ACCESS)
-             .SetString("Driver", driver.c_str())) {
-        Forget(request.printer);
-        return Fail("cannot record the printer's driver");
-    }
-
-    // The user's printer key: made when missing, then given the model's defaults
-    // (an existing "Notify" subkey, the user's choices, is left alone).
-    const std::string printerKey = kPrinterKeyPrefix + request.printer;
-    {
-        Registry key(HKEY_CURRENT_USER, printerKey.c_str(), true);
-        if (!key.IsOpen() || !key.SetString("Name", request.printer.c_str()))
-            return Fail("cannot write HKEY_CURRENT_USER\\" + printerKey);
-    }
-    const LONG defaults =
-        SetRegDefaultValue(settingsFile.c_str(), model.c_str(), printerKey.c_str());
-    if (defaults != PQIF_DEFAULTS_WRITTEN && defaults != PQIF_DEFAULTS_NOTIFY_EXISTS)
-        return Fail("the model's defaults were not all written (SetRegDefaultValue " +
-                    std::to_string(defaults) + ")");
-
+    problem = FillPrinterKey(request.printer, model, settingsFile);
+    if (!problem.empty())
+        return Fail(problem);
     std::printf("netprinter: %s (%s, driver \"%s\") follows %s\n", request.printer.c_str(),
                 model.c_str(), driver.c_str(), request.uri.c_str());
     std::printf("netprinter: open its monitor with: pqif detail \"%s\"\n", request.printer.c_str());
@@ -373,7 +390,7 @@ int main(int argc, char** argv) {
     }
     if (command == "list" && argc == 2) {
         for (const std::string& printer : AddedPrinters()) {
-            Registry added(HKEY_LOCAL_MACHINE, (std::string(kAddedKey) + "\\" + printer).c_str());
+            Registry added(HKEY_LOCAL_MACHINE, RecordPath(printer).c_str());
             std::printf("%s\t%s\t%s\n", printer.c_str(),
                         added.GetString("Uri", "", kTextSize).c_str(),
                         added.GetString("Driver", "", kTextSize).c_str());
