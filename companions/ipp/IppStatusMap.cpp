@@ -113,7 +113,16 @@ std::vector<int> SlotOfEachInk(const PrinterSnapshot& snapshot) {
 }
 
 int Shown(const Marker& m) {
-    return supply::ShownLevel(m.level, 100);
+    return supply::ShownLevel(m.level);
+}
+
+bool IsOut(int shown) {
+    return shown == 0;
+}
+
+// At or below the printer's mark; an unknown level is never low.
+bool IsLow(int shown, int mark) {
+    return shown != supply::kLevelUnknown && mark >= 0 && shown <= mark;
 }
 
 // The decisive reason: the most severe one with a row that sets the state; of
@@ -167,9 +176,9 @@ Inks ReadInks(const PrinterSnapshot& snapshot) {
     for (std::size_t i = 0; i < snapshot.markers.size(); ++i) {
         const Marker& m = snapshot.markers[i];
         const int shown = Shown(m);
-        const bool isLow = supply::InkIsLow(shown, m.lowLevel);
-        inks.outAnywhere = inks.outAnywhere || supply::InkIsOut(shown);
-        inks.lowAnywhere = inks.lowAnywhere || isLow || supply::InkIsOut(shown);
+        const bool isLow = IsLow(shown, m.lowLevel);
+        inks.outAnywhere = inks.outAnywhere || IsOut(shown);
+        inks.lowAnywhere = inks.lowAnywhere || isLow || IsOut(shown);
         const int s = slotOf[i];
         if (s < 0)
             continue;
@@ -180,7 +189,7 @@ Inks ReadInks(const PrinterSnapshot& snapshot) {
             inks.level[s] = shown;
         }
         // A shared slot shows its emptiest known ink.
-        if (shown != supply::kShownUnknown) {
+        if (shown != supply::kLevelUnknown) {
             inks.level[s] = known[s] ? std::min(inks.level[s], shown) : shown;
             known[s] = true;
             inks.anyKnown = true;
@@ -209,17 +218,20 @@ void ShowInkOut(const Inks& inks, ReplyFields& f) {
     if (!shownEmpty && !inks.outAnywhere && inks.lowest >= 0)
         f.inkLevel[inks.lowest] = 0;
     for (int& level : f.inkLevel) {
-        if (level == supply::kShownUnknown)
+        if (level == supply::kLevelUnknown)
             level = 100;
     }
 }
 
-// The worst state of the printer's waste receptacles.
-supply::InkPad WasteState(const PrinterSnapshot& snapshot) {
-    supply::InkPad worst = supply::InkPad::NotKnown;
+// The worst state of the printer's waste receptacles. Their levels are the room
+// left in them, as in the Printer MIB; the printer's own mark counts as nearly full.
+supply::WasteState WasteState(const PrinterSnapshot& snapshot) {
+    supply::WasteState worst = supply::WasteState::Unknown;
     for (const Marker& m : snapshot.waste) {
-        int mark = m.lowLevel >= 0 ? m.lowLevel : supply::kNearFullPercent;
-        worst = std::max(worst, supply::InkPadState(Shown(m), mark));
+        supply::WasteState state = supply::WasteFromRemaining(m.level, 100);
+        if (state == supply::WasteState::Fine && IsLow(Shown(m), m.lowLevel))
+            state = supply::WasteState::NearFull;
+        worst = std::max(worst, state);
     }
     return worst;
 }
@@ -248,8 +260,8 @@ ReplyFields MapSnapshot(const PrinterSnapshot& snapshot) {
 
     // "Supply empty" or "low" with no ink at 0 or at its mark, while a waste box
     // is full or nearly: the box is meant, and it is never an ink running out.
-    const supply::InkPad waste = WasteState(snapshot);
-    const bool wasteIsFull = waste >= supply::InkPad::NearFull;
+    const supply::WasteState waste = WasteState(snapshot);
+    const bool wasteIsFull = waste >= supply::WasteState::NearFull;
     const bool inkOutIsWaste = wasteIsFull && !inks.outAnywhere;
     const bool inkLowIsWaste = wasteIsFull && !inks.lowAnywhere;
 

@@ -54,14 +54,15 @@ std::string Field(const std::string& entry, const std::string& key) {
     return {};
 }
 
-// A printer-supply level or maxcapacity; -2 (unknown) when it is not a number.
+// A printer-supply level or maxcapacity, a 32-bit value as in the Printer MIB;
+// -2 (unknown) when it is not one.
 long long ToLevel(const std::string& text) {
     if (text.empty())
-        return -2;
+        return supply::kReadingUnknown;
     char* end = nullptr;
     long long v = std::strtoll(text.c_str(), &end, 10);
-    if (!end || *end != '\0')
-        return -2;
+    if (!end || *end != '\0' || v < -2147483647LL - 1 || v > 2147483647LL)
+        return supply::kReadingUnknown;
     return v;
 }
 
@@ -163,12 +164,11 @@ bool ReadPrinterSnapshot(const Message& response, PrinterSnapshot& out) {
         m.color = ColorOf(colorant);
         // Levels count in the supply's own units up to maxcapacity; percent without one.
         const long long level = ToLevel(Field(s, "level"));
-        const std::string maxText = Field(s, "maxcapacity");
-        const int shown = supply::ShownLevel(level, maxText.empty() ? 100 : ToLevel(maxText));
-        if (shown != supply::kShownUnknown)
-            m.level = shown;
+        const int percent = supply::Percent(level, ToLevel(Field(s, "maxcapacity")));
+        if (percent >= 0)
+            m.level = percent == 0 && level > 0 ? 1 : percent; // some left is never out
         else
-            m.level = level < 0 && level >= -3 ? static_cast<int>(level) : supply::kLevelUnknown;
+            m.level = level < 0 && level >= -3 ? static_cast<int>(level) : supply::kReadingUnknown;
         (waste ? out.waste : out.markers).push_back(m);
     }
     return true;

@@ -1,37 +1,43 @@
-#include "companions/klapi/SupplyRules.h"
+#include "SupplyRules.h"
 
 namespace supply {
 
-int ShownLevel(long long level, long long maxCapacity) {
-    if (level < 0 || maxCapacity <= 0)
-        return kShownUnknown;
-    if (level == 0)
-        return 0;
-    if (level >= maxCapacity)
+int Percent(long long reading, long long capacity) {
+    if (reading < 0)
+        return -1;
+    if (capacity <= 0) // -1 other, -2 unknown: only a percentage reading says something
+        return reading <= 100 ? static_cast<int>(reading) : -1;
+    if (reading >= capacity)
         return 100;
-    // level * 100 in 64 bits, divided first where even that would overflow.
-    constexpr long long kLargest = 0x7FFFFFFFFFFFFFFFLL;
-    const long long percent =
-        level <= kLargest / 100 ? level * 100 / maxCapacity : level / (maxCapacity / 100);
-    return percent < 1 ? 1 : percent > 100 ? 100 : static_cast<int>(percent);
+    // reading < capacity < 2^63 / 100 for any MIB value (32-bit), so no overflow.
+    return static_cast<int>(reading * 100 / capacity);
 }
 
-InkPad InkPadState(int shownLevel, int nearFullPercent) {
-    if (shownLevel < 0 || shownLevel > 100)
-        return InkPad::NotKnown;
-    if (shownLevel == 0)
-        return InkPad::Full;
-    if (nearFullPercent < 0 || nearFullPercent > 100)
-        nearFullPercent = kNearFullPercent;
-    return shownLevel <= nearFullPercent ? InkPad::NearFull : InkPad::Fine;
+int ShownLevel(int percent) {
+    if (percent < 0)
+        return kLevelUnknown;
+    return percent > 100 ? 100 : percent;
 }
 
-bool InkIsOut(int shownLevel) {
-    return shownLevel == 0;
+WasteState WasteFromFill(int percentFull) {
+    if (percentFull < 0)
+        return WasteState::Unknown;
+    if (percentFull >= 100)
+        return WasteState::Full;
+    if (percentFull >= kNearFullPercent)
+        return WasteState::NearFull;
+    return WasteState::Fine;
 }
 
-bool InkIsLow(int shownLevel, int lowPercent) {
-    return shownLevel >= 0 && shownLevel <= 100 && lowPercent >= 0 && shownLevel <= lowPercent;
+WasteState WasteFromRemaining(long long reading, long long capacity) {
+    if (reading == kReadingSomeLeft)
+        return WasteState::Unknown;
+    if (reading == 0) // no space left, whatever the capacity says
+        return WasteState::Full;
+    int left = Percent(reading, capacity);
+    if (left < 0)
+        return WasteState::Unknown;
+    return WasteFromFill(100 - left);
 }
 
 } // namespace supply

@@ -1,36 +1,41 @@
 #pragma once
 
-// How a network printer's supplies read to a person, the same for every
-// backend. A receptacle that fills with waste is never an ink running out: its
-// level counts the space left in it, and little or none left is the ink pad's
-// state. A level the printer does not know, or knows only as "some remaining",
-// is shown as unknown ("NA"), never as empty. Pure: no Windows headers.
+// How a printer's supply reading is shown, the same for every network backend.
+// Pure. A supply either is consumed (ink, toner: shown as a level) or is a
+// receptacle that fills (waste ink, waste toner: never shown as an ink that
+// runs out, only as the ink-pad states).
 namespace supply {
 
-// Levels with a meaning of their own, alike in the Printer MIB and in IPP.
-constexpr int kLevelOther = -1;
-constexpr int kLevelUnknown = -2;
-constexpr int kLevelSomeRemaining = -3;
+// The reply's "NA": no level known.
+constexpr int kLevelUnknown = 255;
 
-// A shown level is 0..100 percent, or this: "NA" in the status reply.
-constexpr int kShownUnknown = 255;
+// Level readings that are not amounts (the Printer MIB's, also used by IPP's
+// marker-levels): -1 other, -2 unknown, -3 "some remaining".
+constexpr int kReadingOther = -1;
+constexpr int kReadingUnknown = -2;
+constexpr int kReadingSomeLeft = -3;
 
-// Space left in a receptacle, in percent, at or below which it is nearly full.
-constexpr int kNearFullPercent = 10;
+// A waste receptacle counts as nearly full from this share of its capacity on.
+constexpr int kNearFullPercent = 90;
 
-enum class InkPad { NotKnown, Fine, NearFull, Full };
+enum class WasteState { Unknown, Fine, NearFull, Full };
 
-// The percent of maxCapacity that level is (IPP's levels are percent: pass
-// 100). Special, negative or uncomputable levels give kShownUnknown; a supply
-// with anything left never rounds down to 0, and levels above the maximum read 100.
-int ShownLevel(long long level, long long maxCapacity);
+// A reading in units of `capacity` as a percentage 0..100, or -1 when it says
+// no amount (negative readings, or no capacity known and a reading that is not
+// a percentage). Capacities above 2^31 and readings above the capacity are
+// handled without overflow.
+int Percent(long long reading, long long capacity);
 
-// A receptacle by its shown level (the space left). nearFullPercent: the
-// printer's own mark when it gives one, else kNearFullPercent.
-InkPad InkPadState(int shownLevel, int nearFullPercent = kNearFullPercent);
+// What the monitor shows for a consumed supply at `percent` (from Percent, or
+// IPP's level): 0..100, or kLevelUnknown for no amount. "Some remaining" is
+// unknown, never 0 % or out.
+int ShownLevel(int percent);
 
-// An ink is out only at a known 0; it is low at or below the printer's mark.
-bool InkIsOut(int shownLevel);
-bool InkIsLow(int shownLevel, int lowPercent);
+// A receptacle's state from how full it is in percent (-1: not known).
+WasteState WasteFromFill(int percentFull);
+
+// The Printer MIB reports a receptacle's remaining space; its fill is the rest.
+// "Some remaining" space means it is not full, but not how full it is.
+WasteState WasteFromRemaining(long long reading, long long capacity);
 
 } // namespace supply
