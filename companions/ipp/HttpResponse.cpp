@@ -117,9 +117,8 @@ HttpParse HttpResponseReader::OnHeaderLine() {
         remaining_ = length;
         haveLength_ = true;
     } else if (EqualsNoCase(name, "transfer-encoding")) {
-        std::string lowered;
-        for (char c : value)
-            lowered.push_back(Lower(c));
+        std::string lowered(value);
+        std::transform(lowered.begin(), lowered.end(), lowered.begin(), Lower);
         chunked_ = lowered.find("chunked") != std::string::npos;
     } else if (EqualsNoCase(name, "content-type")) {
         response_.contentType = value;

@@ -217,10 +217,7 @@ void ShowInkOut(const Inks& inks, ReplyFields& f) {
     // unless the empty one is an ink beyond the six slots.
     if (!shownEmpty && !inks.outAnywhere && inks.lowest >= 0)
         f.inkLevel[inks.lowest] = 0;
-    for (int& level : f.inkLevel) {
-        if (level == supply::kLevelUnknown)
-            level = 100;
-    }
+    std::replace(f.inkLevel, f.inkLevel + kInkSlots, supply::kLevelUnknown, 100);
 }
 
 // The worst state of the printer's waste receptacles. Their levels are the room
@@ -261,9 +258,9 @@ ReplyFields MapSnapshot(const PrinterSnapshot& snapshot) {
     // "Supply empty" or "low" with no ink at 0 or at its mark, while a waste box
     // is full or nearly: the box is meant, and it is never an ink running out.
     const supply::WasteState waste = WasteState(snapshot);
-    const bool wasteIsFull = waste >= supply::WasteState::NearFull;
-    const bool inkOutIsWaste = wasteIsFull && !inks.outAnywhere;
-    const bool inkLowIsWaste = wasteIsFull && !inks.lowAnywhere;
+    const bool boxNearlyFull = waste >= supply::WasteState::NearFull;
+    const bool inkOutIsWaste = boxNearlyFull && !inks.outAnywhere;
+    const bool inkLowIsWaste = boxNearlyFull && !inks.lowAnywhere;
 
     if (const Row* row = DecisiveRow(snapshot, inkOutIsWaste)) {
         switch (row->effect) {
@@ -288,9 +285,8 @@ ReplyFields MapSnapshot(const PrinterSnapshot& snapshot) {
     }
 
     const bool inkWarning = HasReasonOf(snapshot, Effect::InkLow) && !inkLowIsWaste;
-    if (HasReasonOf(snapshot, Effect::WasteFull) || wasteIsFull ||
-        (inkOutIsWaste && HasReasonOf(snapshot, Effect::InkOut)) ||
-        (HasReasonOf(snapshot, Effect::InkLow) && inkLowIsWaste))
+    // A full box is the ink pad's state whichever reason, if any, told of it.
+    if (HasReasonOf(snapshot, Effect::WasteFull) || boxNearlyFull)
         f.warnings.push_back(kWarnWasteNearFull);
     if (inkWarning) {
         bool any = false;
