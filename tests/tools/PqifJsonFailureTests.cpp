@@ -81,6 +81,19 @@ TEST(PqifJson, BadArgumentsWithJsonAreJsonWithExitStatus2) {
     EXPECT_EQ(r.err.rfind("pqif: unknown option --frobnicate\nusage: pqif status", 0), 0u);
 }
 
+TEST(PqifJson, NamesOutsideAsciiComeOutAsUnicodeEscapes) {
+    // "B\xFCro" in the ANSI code page; JSON readers want Unicode, never raw ANSI bytes.
+    ToolRun r = Pqif("status \"Pqif B\xFCro\" --json");
+    EXPECT_EQ(r.exitCode, 1u);
+    ExpectOneJsonLine(r);
+    EXPECT_TRUE(std::all_of(r.out.begin(), r.out.end(), [](char c) {
+        return (c >= 0x20 && c < 0x7F) || c == '\n';
+    })) << r.out;
+    if (::GetACP() == 1252) {
+        EXPECT_NE(r.out.find("\"printer\":\"Pqif B\\u00fcro\""), std::string::npos) << r.out;
+    }
+}
+
 TEST(PqifJson, AReplyThatCouldNotBeReadKeepsTheReportAndAddsTheError) {
     SimPrinter sim("Pqif_Json_K7");
     sim.Channels({{4, ChannelFlagStatus, 0}});
