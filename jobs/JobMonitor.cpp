@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <iterator>
 
 #include "jobs/PmValueKinds.h"
 
@@ -247,11 +248,9 @@ int JobMonitor::Worker::KeepRunning() {
     // the window, which takes the lock on every tick.
     std::vector<int32_t> vanished;
     if (prune) {
-        if (std::unique_ptr<SpoolerView> view = shared->spooler->Open(shared->printerName)) {
-            for (int32_t id : listed)
-                if (!view->Knows(id))
-                    vanished.push_back(id);
-        }
+        if (std::unique_ptr<SpoolerView> view = shared->spooler->Open(shared->printerName))
+            std::copy_if(listed.begin(), listed.end(), std::back_inserter(vanished),
+                         [&](int32_t id) { return !view->Knows(id); });
     }
     Lock hold(shared->lock);
     for (int32_t id : vanished) {

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <rpc.h>
 
+#include <new>
+
 #include "framework/Handles.h"
 
 namespace {
@@ -40,19 +42,18 @@ private:
 } // namespace
 
 std::unique_ptr<WorkerThread> StartWinWorker(std::function<void()> body) {
-    auto* start = new (std::nothrow) Start{std::move(body), nullptr};
+    // cppcheck-suppress unreadVariable ; read through start-> and released below
+    std::unique_ptr<Start> start(new (std::nothrow) Start{std::move(body), nullptr});
     if (!start)
         return nullptr;
     if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                              reinterpret_cast<LPCSTR>(&WorkerMain), &start->self)) {
-        delete start;
+                              reinterpret_cast<LPCSTR>(&WorkerMain), &start->self))
         return nullptr;
-    }
-    HANDLE thread = ::CreateThread(nullptr, 0, &WorkerMain, start, 0, nullptr);
+    HANDLE thread = ::CreateThread(nullptr, 0, &WorkerMain, start.get(), 0, nullptr);
     if (!thread) {
         ::FreeLibrary(start->self);
-        delete start;
         return nullptr;
     }
+    start.release(); // the thread owns it now
     return std::make_unique<WinWorker>(thread);
 }

@@ -96,8 +96,6 @@ int main(int argc, char** argv) {
     simstore::SimPrinter printer(demo::PrinterName);
     printer.Add(demo::Model);
     printer.SetBytes(simstore::ReplyValue, kReady);
-    HostThread thread;
-    g_hostThread = &thread;
     Library library;
     if (!library.module()) {
         std::fprintf(stderr, "host_lifetime_bench: V_PQIF07.dll missing\n");

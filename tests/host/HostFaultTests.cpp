@@ -363,7 +363,5 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     g_host = new HostEnvironment;
     ::testing::AddGlobalTestEnvironment(g_host);
-    HostThread host;
-    g_hostThread = &host;
     return RUN_ALL_TESTS();
 }

@@ -127,7 +127,11 @@ private:
     std::thread thread_;
     std::atomic<DWORD> id_{0};
 };
-inline HostThread* g_hostThread = nullptr;
+// The one host thread of the program, made on first use.
+inline HostThread& TheHostThread() {
+    static HostThread thread;
+    return thread;
+}
 
 // One launch export called on the host thread. The thread quits its message
 // loop (PostQuitMessage from a timer of its own) when asked to.
@@ -135,8 +139,8 @@ class HostCall {
 public:
     explicit HostCall(std::function<LONG()> call) : call_(std::move(call)) {
         task_ = [this] { Run(); };
-        threadId_ = g_hostThread->Id();
-        g_hostThread->Post(&task_);
+        threadId_ = TheHostThread().Id();
+        TheHostThread().Post(&task_);
     }
     ~HostCall() {
         // A scenario that failed early leaves its window open: close it.
@@ -219,8 +223,7 @@ private:
 // The library as the host loads it for one scenario and unloads afterwards.
 class Library {
 public:
-    Library() {
-        module_ = ::LoadLibraryA((BinDir() + "\\V_PQIF07.dll").c_str());
+    Library() : module_(::LoadLibraryA((BinDir() + "\\V_PQIF07.dll").c_str())) {
         if (!module_)
             return;
         detail_ = reinterpret_cast<ShowFn>(::GetProcAddress(module_, "PrStartKVR_D"));
