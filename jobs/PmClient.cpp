@@ -9,6 +9,7 @@
 
 #include "PrintManager.h"
 #include "framework/Handles.h"
+#include "jobs/PmJobValueCall.h"
 #include "jobs/PmNames.h"
 #include "jobs/PmValueKinds.h"
 #include "jobs/SehGuard.h"
@@ -53,10 +54,23 @@ struct Placeholder {
 
 } // namespace
 
+// RPC failures are raised with the run time's status codes (small Win32
+// error numbers); anything with the high bit set (an access violation, a C++
+// exception) is a fault inside this process that must not be retried.
+void PmClient::NoteRaised(DWORD code) noexcept {
+    if (code & 0x80000000u)
+        abandoned = true;
+}
+
 template <typename Call> int32_t PmClient::Remote(Call&& call) {
-    LONG result = 0;
-    if (CatchStructured([&] { result = call(); }).raised)
+    if (abandoned)
         return 0;
+    LONG result = 0;
+    SehOutcome outcome = CatchStructured([&] { result = call(); });
+    if (outcome.raised) {
+        NoteRaised(outcome.code);
+        return 0;
+    }
     return result;
 }
 
@@ -253,27 +267,30 @@ int32_t PmClient::GetJobValue(int32_t queue, int32_t job, int32_t kind, void* bu
     }
     if (mode != 1)
         return 0;
-    // A size probe sends the placeholder, and nothing comes back into the
-    // caller's (absent) buffer. Either way the reply lands in a guarded buffer
-    // first, as the run time writes as many bytes as the reply holds.
-    bool probe = !buffer || size <= 0;
-    LONG count = probe ? PmPlaceholderSize : size;
-    unsigned char* bytes = receive.Take(static_cast<size_t>(count));
-    if (!bytes)
+    if (abandoned)
         return 0;
-    std::memcpy(bytes, probe ? PmPlaceholder : buffer, static_cast<size_t>(count));
-    LONG need = needed ? *needed : 0;
-    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
-    LONG result = 0;
-    if (CatchStructured([&] {
-            result = PmGetJobValue(ctx, job, kind, count, bytes, &need);
-        }).raised)
+    // A size probe sends the placeholder, and nothing comes back into the
+    // caller's (absent) buffer.
+    bool probe = !buffer || size <= 0;
+    uint32_t count = probe ? PmPlaceholderSize : static_cast<uint32_t>(size);
+    const auto* sent = probe ? reinterpret_cast<const unsigned char*>(PmPlaceholder)
+                             : static_cast<const unsigned char*>(buffer);
+    PmJobValueOutcome outcome = CallGetJobValue(
+        &context, job, kind, sent, count, probe ? nullptr : static_cast<unsigned char*>(buffer),
+        needed ? *needed : 0);
+    switch (outcome.kind) {
+    case PmJobValueOutcome::Answered:
+        if (needed)
+            *needed = outcome.needed;
+        return outcome.result;
+    case PmJobValueOutcome::Rejected:
+        abandoned = true;
+        return 0;
+    case PmJobValueOutcome::Raised:
+        NoteRaised(outcome.code);
         return 0; // the caller's buffer and needed stay as they were
-    if (!probe)
-        std::memcpy(buffer, bytes, static_cast<size_t>(count));
-    if (needed)
-        *needed = need;
-    return result;
+    }
+    return 0;
 }
 
 int32_t PmClient::BeginJobWatch(int32_t queue, int32_t job) {
