@@ -13,6 +13,7 @@
 #include "jobs/PmNames.h"
 #include "jobs/PmValueKinds.h"
 #include "jobs/SehGuard.h"
+#include "support/LibraryLoad.h"
 
 namespace {
 
@@ -21,21 +22,6 @@ namespace {
 std::mutex& ConnectLock() {
     static std::mutex lock;
     return lock;
-}
-
-std::string OwnDirectory() {
-    HMODULE self = nullptr;
-    if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                  GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                              reinterpret_cast<LPCSTR>(&OwnDirectory), &self))
-        return {};
-    char path[MAX_PATH];
-    DWORD length = ::GetModuleFileNameA(self, path, sizeof path);
-    if (length == 0 || length >= sizeof path)
-        return {};
-    std::string text(path, length);
-    size_t slash = text.rfind('\\');
-    return slash == std::string::npos ? std::string() : text.substr(0, slash + 1);
 }
 
 template <typename Fn> Fn Export(HMODULE module, WORD ordinal) {
@@ -118,9 +104,9 @@ uintptr_t PmClient::Open(const char* moduleName, const char* printerName, int32_
 uintptr_t PmClient::OpenLocal(const char* moduleName) {
     if (mode != -1 || !moduleName)
         return 0;
-    std::string path = OwnDirectory() + moduleName;
     mode = 0;
-    module = ::LoadLibraryA(path.c_str());
+    // From this library's folder only: without it there is no safe place to look.
+    module = LoadCodeLibrary(moduleName, OwnFolder()).release();
     if (!module)
         return 0;
     exports.openQueue = Export<PmOpenQueueFn>(module, PmOrdinal::OpenQueue);

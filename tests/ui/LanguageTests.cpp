@@ -54,7 +54,7 @@ TEST_F(LanguageJa, ExactLanguageMatchIsChosen) {
     int result = -1;
     EXPECT_EQ(Choose(ini, &result), "Japanese");
     EXPECT_EQ(result, 6) << "the length of the ResDll name";
-    EXPECT_EQ(LanguageSection, "Japanese");
+    EXPECT_EQ(LanguageSection.Get(), "Japanese");
 }
 
 TEST_F(LanguageAu, FirstEntryOfThePrimaryLanguageIsChosen) {
@@ -102,7 +102,7 @@ TEST_F(Language, FirstUsableSectionWhenNeitherChoiceHasItsLibrary) {
     EXPECT_EQ(GetLanguageSection(section, &length, ini.c_str()), 0);
     EXPECT_STREQ(section, "French");
     EXPECT_EQ(length, 7);
-    EXPECT_EQ(LanguageSection, "French");
+    EXPECT_EQ(LanguageSection.Get(), "French");
 }
 
 TEST_F(Language, TheFirstChoiceIsKeptForTheProcess) {
