@@ -161,9 +161,12 @@ BOOL CMonitorDlg::OnInitDialog() {
     }
 
     HINSTANCE resources = m_hResource ? m_hResource : AfxGetResourceHandle();
-    if (HICON icon = ::LoadIconA(resources, MAKEINTRESOURCEA(kIconId))) {
-        SetIcon(icon, TRUE);
-        SetIcon(icon, FALSE);
+    // The window's own icon, destroyed with it (see BMP256Ctrl::SetIcon).
+    m_WindowIcon.reset(static_cast<HICON>(
+        ::LoadImageA(resources, MAKEINTRESOURCEA(kIconId), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+    if (m_WindowIcon) {
+        SetIcon(m_WindowIcon.get(), TRUE);
+        SetIcon(m_WindowIcon.get(), FALSE);
     }
 
     m_MessageText.Load(MessageGettingStatus);

@@ -20,6 +20,7 @@
 #include "framework/CDialog.h"
 #include "framework/CEdit.h"
 #include "framework/CStatic.h"
+#include "framework/Handles.h"
 #include "jobs/JobInfo.h"
 #include "status/StatusReply.h"
 #include "support/WindowValues.h"
@@ -206,6 +207,7 @@ protected:
     UINT_PTR m_StatusTimer = 0;
     int m_IdleInterval = 10;
     WindowValues m_Values; // this window's common key and language section
+    UniqueIcon m_WindowIcon;
     int m_StatusNumber = StatusNumberNone;
     std::uint32_t m_IndicatorMask = 0xFFFF;
     std::uint32_t m_PictureMask = 0xFFFF;

@@ -194,12 +194,18 @@ int main(int argc, char** argv) {
         ok = RunRound(detail, settings, ticks, &seconds, &during) && ok;
         ::Sleep(1000);
         const HostUsage after = MeasureHostUsage();
+        // Two more rounds of fresh windows: what grows with each set of windows.
+        double more = 0;
+        ok = RunRound(detail, settings, 50, &more) && RunRound(detail, settings, 50, &more) && ok;
+        ::Sleep(1000);
+        const HostUsage later = MeasureHostUsage();
         std::printf("== Four windows at once (two printers, English and Japanese), %d status "
                     "ticks each: %.1f s, %.0f ticks/s in all\n",
                     ticks, seconds, seconds > 0 ? 4.0 * ticks / seconds : 0.0);
         Print("before", before, gdiCounted);
         Print("open", during, gdiCounted);
         Print("after", after, gdiCounted);
+        Print("+2 sets", later, gdiCounted);
         if (!gdiCounted)
             std::printf("  GDI objects are not countable here\n");
         std::printf("  windows %s, every export returned: %s\n",

@@ -348,14 +348,15 @@ std::string Describe(const HostUsage& usage) {
 
 // Nothing of a scenario may stay: the allowances cover what Wine and the C
 // runtime keep after their first use (caches, a helper thread it starts on
-// first need), not a leak per window: twelve windows run between the counts.
+// first need, heap the checks themselves grow), not a leak per window: twelve
+// windows run between the counts. Growth over many ticks is the benchmark's.
 void ExpectNothingLeft(const HostUsage& before, const HostUsage& after) {
     SCOPED_TRACE("before: " + Describe(before) + "; after: " + Describe(after));
     EXPECT_LE(after.user, before.user);
     EXPECT_LE(after.gdi, before.gdi + 8);
     EXPECT_LE(after.handles, before.handles + 8);
     EXPECT_LE(after.threads, before.threads + 1);
-    EXPECT_LE(after.privateBytes, before.privateBytes + 4 * 1024 * 1024);
+    EXPECT_LE(after.privateBytes, before.privateBytes + 8 * 1024 * 1024);
 }
 
 class HostScenario : public ::testing::Test {
