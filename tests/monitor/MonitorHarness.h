@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "monitor/MonitorDlg.h"
 
@@ -17,6 +18,16 @@ class TestMonitorDlg : public CMonitorDlg {
 public:
     static constexpr UINT WM_RUN_STEP = WM_APP + 77;
     using Step = std::function<void(TestMonitorDlg&)>;
+
+    // Each WM_TIMER of the status or progress timer as it reached the window
+    // (window thread only), and when set-up ended (the timers were started).
+    struct TimerArrival {
+        UINT_PTR id;
+        ULONGLONG at;
+        bool inTimer; // another tick was running: this one is dropped
+    };
+    std::vector<TimerArrival> timerArrivals;
+    ULONGLONG setUpAt = 0;
 
     TestMonitorDlg() {
         m_bStatusTimerOn = 0;
@@ -52,7 +63,9 @@ public:
     using CMonitorDlg::SwitchView;
 
     using CMonitorDlg::m_AckStatus;
+    using CMonitorDlg::m_Animation;
     using CMonitorDlg::m_bDebug;
+    using CMonitorDlg::m_bInTimer;
     using CMonitorDlg::m_bKeepHidden;
     using CMonitorDlg::m_bPrinting;
     using CMonitorDlg::m_bSavePosition;
@@ -79,6 +92,7 @@ public:
 protected:
     BOOL OnInitDialog() override {
         BOOL result = CMonitorDlg::OnInitDialog();
+        setUpAt = ::GetTickCount64();
         window_.store(m_hWnd);
         return result;
     }
@@ -87,6 +101,8 @@ protected:
             (*reinterpret_cast<const Step*>(lParam))(*this);
             return 1;
         }
+        if (message == WM_TIMER && (wParam == StatusTimerId || wParam == ProgressTimerId))
+            timerArrivals.push_back({wParam, ::GetTickCount64(), m_bInTimer != 0});
         return CMonitorDlg::WindowProc(message, wParam, lParam);
     }
 
