@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -102,6 +103,76 @@ HWND FindMessageBox() {
 HWND FindOtherDialog(HWND monitor) {
     return FindDialog(monitor, false);
 }
+
+// Counts the sounds the window plays: this program's import of PlaySoundA is
+// pointed at a recorder for as long as this lives (window thread and test
+// thread only read the list under its lock).
+class SoundRecorder {
+public:
+    SoundRecorder() {
+        instance_ = this;
+        slot_ = ImportSlot("WINMM.DLL", "PlaySoundA");
+        if (slot_)
+            original_ = Swap(reinterpret_cast<ULONG_PTR>(&Record));
+    }
+    ~SoundRecorder() {
+        if (slot_)
+            Swap(original_);
+        instance_ = nullptr;
+    }
+    SoundRecorder(const SoundRecorder&) = delete;
+    SoundRecorder& operator=(const SoundRecorder&) = delete;
+    bool Hooked() const { return slot_ != nullptr; }
+    std::vector<std::string> Played() const {
+        std::lock_guard<std::mutex> hold(lock_);
+        return played_;
+    }
+
+private:
+    static BOOL WINAPI Record(LPCSTR sound, HMODULE, DWORD flags) {
+        if (instance_ && sound && (flags & SND_FILENAME)) {
+            std::lock_guard<std::mutex> hold(instance_->lock_);
+            instance_->played_.push_back(sound);
+        }
+        return TRUE;
+    }
+    static ULONG_PTR* ImportSlot(const char* dll, const char* function) {
+        auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleA(nullptr));
+        auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+        auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+        const auto& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+             d->Name; ++d) {
+            if (::lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), dll) != 0)
+                continue;
+            auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+            auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+            for (; names->u1.AddressOfData; ++names, ++slots) {
+                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                    continue;
+                auto* byName =
+                    reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+                if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0)
+                    return reinterpret_cast<ULONG_PTR*>(&slots->u1.Function);
+            }
+        }
+        return nullptr;
+    }
+    ULONG_PTR Swap(ULONG_PTR value) {
+        DWORD was = 0;
+        ::VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &was);
+        const ULONG_PTR previous = *slot_;
+        *slot_ = value;
+        ::VirtualProtect(slot_, sizeof *slot_, was, &was);
+        return previous;
+    }
+
+    static inline SoundRecorder* instance_ = nullptr;
+    ULONG_PTR* slot_ = nullptr;
+    ULONG_PTR original_ = 0;
+    mutable std::mutex lock_;
+    std::vector<std::string> played_;
+};
 
 class ScenarioTest : public MonitorWindowTest {
 protected:
@@ -657,6 +728,53 @@ TEST_F(ScenarioTest, PopupStartsFromTheStoredReply) {
             });
         });
     }
+}
+
+// Sounds play while printing, once per change of result code, again when a
+// result code comes back after another; never while idle.
+TEST_F(ScenarioTest, SoundsPlayOncePerChangeWhilePrinting) {
+    IdleInterval = 2;
+    SoundRecorder sounds;
+    ASSERT_TRUE(sounds.Hooked());
+    JobMapping mapping;
+    auto store = [&](const std::string& reply) {
+        Target().SetBinary("Status", reply.data(), static_cast<DWORD>(reply.size()));
+        Target().SetDword("ComStatus", 1);
+    };
+    store(kPaperOut);
+    TestMonitorDlg dialog;
+    RunLive(dialog, VIEW_DETAIL, [&](TestMonitorDlg& d) {
+        int expected = 0;
+        int lastResult = -1;
+        for (const std::string* reply : {&kPaperOut, &kCoverOpen, &kPaperOut}) {
+            store(*reply);
+            int status = 0;
+            ASSERT_TRUE(Until(d, [&](TestMonitorDlg& w) {
+                status = w.m_StatusNumber;
+                return Target().GetDword("ComStatus", 9) == 2 && w.m_SoundedItem >= 0;
+            }));
+            // The same reply again, read at the next ticks: no second sound.
+            store(*reply);
+            ASSERT_TRUE(WaitUntil([&] { return Target().GetDword("ComStatus", 9) == 2; }));
+            ASSERT_TRUE(MoreTicks(d, 8, 1));
+            d.Do([&](TestMonitorDlg& w) {
+                int sound = 0;
+                int result = 0;
+                w.IsNotifyStatus(status, &sound, &result);
+                if (result != lastResult && sound)
+                    ++expected;
+                lastResult = result;
+                EXPECT_EQ(w.m_SoundedItem, result);
+            });
+            EXPECT_EQ(static_cast<int>(sounds.Played().size()), expected);
+        }
+        EXPECT_GE(expected, 2) << "the states chosen have sounds";
+        mapping.Close();
+        ASSERT_TRUE(Until(d, [](TestMonitorDlg& w) { return w.m_bPrinting == 0; }));
+        printer_.SetBytes(simstore::ReplyValue, kCoverOpen);
+        ASSERT_TRUE(Until(d, [](TestMonitorDlg& w) { return w.m_StatusNumber == 32; }));
+        EXPECT_EQ(static_cast<int>(sounds.Played().size()), expected) << "idle: silent";
+    });
 }
 
 } // namespace
