@@ -8,6 +8,7 @@
 #include <array>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <sstream>
 #include <string>
@@ -15,6 +16,7 @@
 
 #include "companions/printside/SharedTables.h"
 #include "jobs/KvrMapFormat.h"
+#include "monitor/IntegerFormat.h"
 #include "support/DebugLog.h"
 #include "tests/monitor/MonitorFixture.h"
 #include "tests/monitor/WaitUntil.h"
@@ -172,6 +174,53 @@ private:
     ULONG_PTR original_ = 0;
     mutable std::mutex lock_;
     std::vector<std::string> played_;
+};
+
+// What the ink-level controls are told: each level or mark message with its
+// block, recorded by a subclass (window thread only).
+struct InkMessage {
+    int id;
+    WPARAM kind;
+    std::array<LONG, 7> block; // 6, then the six levels
+};
+
+class InkSpy {
+public:
+    static void Attach(HWND dialog) {
+        for (int id : kInkIds) {
+            HWND control = ::GetDlgItem(dialog, id);
+            Originals()[control] = reinterpret_cast<WNDPROC>(
+                ::SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
+        }
+        Log().clear();
+    }
+    static std::vector<InkMessage>& Log() {
+        static std::vector<InkMessage> log;
+        return log;
+    }
+    // The last message of this kind to control id since the log was cleared.
+    static const InkMessage* Last(int id, WPARAM kind) {
+        const InkMessage* last = nullptr;
+        for (const InkMessage& m : Log())
+            if (m.id == id && m.kind == kind)
+                last = &m;
+        return last;
+    }
+    static constexpr int kInkIds[6] = {314, 321, 322, 323, 324, 325};
+
+private:
+    static std::map<HWND, WNDPROC>& Originals() {
+        static std::map<HWND, WNDPROC> originals;
+        return originals;
+    }
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_USER && wParam >= 10 && wParam <= 12 && lParam) {
+            InkMessage m{::GetDlgCtrlID(hwnd), wParam, {}};
+            std::memcpy(m.block.data(), reinterpret_cast<const LONG*>(lParam), sizeof m.block);
+            Log().push_back(m);
+        }
+        return ::CallWindowProcA(Originals()[hwnd], hwnd, message, wParam, lParam);
+    }
 };
 
 class ScenarioTest : public MonitorWindowTest {
@@ -774,6 +823,109 @@ TEST_F(ScenarioTest, SoundsPlayOncePerChangeWhilePrinting) {
         printer_.SetBytes(simstore::ReplyValue, kCoverOpen);
         ASSERT_TRUE(Until(d, [](TestMonitorDlg& w) { return w.m_StatusNumber == 32; }));
         EXPECT_EQ(static_cast<int>(sounds.Played().size()), expected) << "idle: silent";
+    });
+}
+
+// The ink area: levels in blocks, 255 as "not reported", levels clamped to 100,
+// the warning marks, and the controls enabled again when levels come back.
+TEST_F(ScenarioTest, InkAreaShowsLevelsMarksAndUnreportedInks) {
+    IdleInterval = 2;
+    TestMonitorDlg dialog;
+    RunLive(dialog, VIEW_DETAIL, [&](TestMonitorDlg& d) {
+        d.Do([](TestMonitorDlg& w) { InkSpy::Attach(w.m_hWnd); });
+        auto show = [&](const std::string& reply,
+                        const std::function<bool(TestMonitorDlg&)>& shown) {
+            d.Do([&](TestMonitorDlg&) {
+                InkSpy::Log().clear();
+                printer_.SetBytes(simstore::ReplyValue, reply);
+            });
+            return Until(d, shown);
+        };
+        auto allEnabled = [](TestMonitorDlg& w) {
+            bool on = Enabled(w.m_hWnd, IDC_INK_CAPTION);
+            for (int id : InkSpy::kInkIds)
+                on = on && Enabled(w.m_hWnd, id);
+            return on;
+        };
+
+        ASSERT_TRUE(show("@BDC ST\r\nST:04;IQ:7F4B3C2D1E64;\x0C", [&](TestMonitorDlg& w) {
+            return InkSpy::Last(325, 10) && allEnabled(w);
+        }));
+        d.Do([](TestMonitorDlg&) {
+            const std::array<LONG, 7> levels = {6, 100, 75, 60, 45, 30, 100};
+            EXPECT_EQ(InkSpy::Last(321, 10)->block, levels) << "127 is shown as 100";
+            EXPECT_EQ(InkSpy::Last(314, 10)->block[1], 100);
+            EXPECT_EQ(InkSpy::Last(321, 11), nullptr) << "no marks without warnings";
+        });
+
+        ASSERT_TRUE(show("@BDC ST\r\nST:04;IQ:NA4B3C2D1E64;\x0C", [](TestMonitorDlg& w) {
+            return !Enabled(w.m_hWnd, IDC_INK_1) && InkSpy::Last(325, 10);
+        })) << "the first ink not reported";
+        d.Do([](TestMonitorDlg& w) {
+            EXPECT_TRUE(Enabled(w.m_hWnd, 321) && Enabled(w.m_hWnd, 325));
+            EXPECT_EQ(InkSpy::Last(314, 10), nullptr);
+        });
+        ASSERT_TRUE(show("@BDC ST\r\nST:04;IQ:5A4B3CNA1E64;\x0C", [](TestMonitorDlg& w) {
+            return Enabled(w.m_hWnd, IDC_INK_1) && !Enabled(w.m_hWnd, 321) &&
+                   !Enabled(w.m_hWnd, 325);
+        })) << "one of the other five not reported: all five off";
+
+        ASSERT_TRUE(show(kCyanLow, [](TestMonitorDlg& w) {
+            return w.m_StatusNumber == 13 && InkSpy::Last(321, 11);
+        }));
+        d.Do([](TestMonitorDlg&) {
+            for (int id : InkSpy::kInkIds) {
+                if (id != 321) {
+                    EXPECT_EQ(InkSpy::Last(id, 11), nullptr) << id;
+                }
+            }
+            EXPECT_EQ(InkSpy::Last(321, 12), nullptr);
+        });
+        ASSERT_TRUE(show(kCyanOut, [](TestMonitorDlg& w) {
+            return w.m_StatusNumber == 4 && InkSpy::Last(321, 12);
+        }));
+
+        ASSERT_TRUE(show("garbage", [](TestMonitorDlg& w) {
+            return w.m_StatusNumber == 0 && !Enabled(w.m_hWnd, IDC_INK_CAPTION) &&
+                   !Enabled(w.m_hWnd, IDC_INK_1);
+        }));
+        EXPECT_TRUE(show(kReady, allEnabled)) << "levels are back: the controls too";
+    });
+}
+
+// Time left in minutes from 60 s on; a job that ends is drawn complete.
+TEST_F(ScenarioTest, TimeLeftInMinutesAndAFullBarAtTheEnd) {
+    FakeJob job;
+    job.spoolerId = 121;
+    job.document = "Long";
+    job.timeLeft = 150;
+    job.progress[0] = 100;
+    spooler_->Learn(121);
+    const int32_t number = pm_->Add(job);
+    jobs_->AddJob(121);
+    TestMonitorDlg dialog;
+    RunLive(dialog, VIEW_PROGRESS, [&](TestMonitorDlg& d) {
+        ASSERT_TRUE(Until(d, [&](TestMonitorDlg& w) {
+            return Item(w.m_hWnd, IDC_TIME_LEFT) == FormatIntegers(Text(1702).c_str(), {2});
+        }));
+        // The bar as drawn: the filled share of its middle row.
+        const COLORREF colour = ::GetSysColor(COLOR_ACTIVECAPTION);
+        auto filled = [&](TestMonitorDlg& w) {
+            Capture bar(::GetDlgItem(w.m_hWnd, IDC_PROGRESS));
+            return bar.width() > 0 ? bar.CountInRow(bar.height() / 2, colour) * 100 / bar.width()
+                                   : -1;
+        };
+        EXPECT_TRUE(Until(d, [&](TestMonitorDlg& w) {
+            const int share = filled(w);
+            return share >= 20 && share <= 30;
+        })) << "a quarter done";
+        EndJob(number, 121);
+        ASSERT_TRUE(Until(d, [&](TestMonitorDlg& w) {
+            return Item(w.m_hWnd, IDC_TIME_LEFT) == FormatIntegers(Text(1703).c_str(), {0});
+        }));
+        EXPECT_TRUE(Until(d, [&](TestMonitorDlg& w) { return filled(w) == 100; }))
+            << "the bar is drawn full";
+        EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(d.Window()); }));
     });
 }
 
