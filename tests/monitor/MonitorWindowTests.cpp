@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/monitor/MonitorFixture.h"
+#include "tests/monitor/WaitUntil.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ TEST_F(MonitorWindowTest, KeysNeverCloseTheAlertAndReturnClosesTheDetailView) {
                 ::PostMessageA(::GetDlgItem(d.Window(), IDC_CANCEL_POPUP), WM_KEYDOWN, key, 0);
                 ::PostMessageA(::GetDlgItem(d.Window(), IDC_CANCEL_POPUP), WM_KEYUP, key, 0);
             }
-            ::Sleep(200);
+            ASSERT_TRUE(Settle(d));
             EXPECT_TRUE(::IsWindow(d.Window())) << "Return and Escape leave the popup open";
             EXPECT_TRUE(pm_->commands.empty()) << "Return did not press cancel";
         });
@@ -75,10 +76,11 @@ TEST_F(MonitorWindowTest, KeysNeverCloseTheAlertAndReturnClosesTheDetailView) {
         TestMonitorDlg dialog;
         int result = RunWindow(dialog, VIEW_DETAIL, [&](TestMonitorDlg& d) {
             ::PostMessageA(::GetDlgItem(d.Window(), IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
-            ::Sleep(150);
+            ASSERT_TRUE(Settle(d));
             EXPECT_TRUE(::IsWindow(d.Window()));
-            ::PostMessageA(::GetDlgItem(d.Window(), IDOK), WM_KEYDOWN, VK_RETURN, 0);
-            ::Sleep(300);
+            const HWND window = d.Window();
+            ::PostMessageA(::GetDlgItem(window, IDOK), WM_KEYDOWN, VK_RETURN, 0);
+            EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(window); }));
         });
         EXPECT_EQ(result, IDOK) << "Return pressed the close button";
     }
@@ -139,7 +141,8 @@ TEST_F(MonitorWindowTest, PositionsFallBackToTheDefaultAndAreStored) {
 TEST_F(MonitorWindowTest, ProgressMeterStartsHiddenInTheBottomRightCorner) {
     TestMonitorDlg dialog;
     int result = RunWindow(dialog, VIEW_PROGRESS, [&](TestMonitorDlg& d) {
-        ::Sleep(200); // the modal loop's show-on-idle has come and gone
+        // The modal loop's show-on-idle has come and was cancelled.
+        ASSERT_TRUE(WaitOnWindow(d, [](TestMonitorDlg& w) { return w.showAttempts > 0; }));
         d.Do([&](TestMonitorDlg& w) {
             EXPECT_FALSE(::IsWindowVisible(w.m_hWnd));
             EXPECT_EQ(w.m_bKeepHidden, 1);
@@ -289,9 +292,8 @@ TEST_F(MonitorWindowTest, PopupClosesByItselfWhenTheAlertIsOver) {
             EXPECT_EQ(w.m_StatusNumber, 1);
         });
         // The end closes the status channel first, which stops the library's watcher.
-        for (int i = 0; i < 500 && ::IsWindow(d.Window()); ++i)
-            ::Sleep(20);
-        EXPECT_FALSE(::IsWindow(d.Window())) << "paper reloaded: the alert ended";
+        EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(d.Window()); }))
+            << "paper reloaded: the alert ended";
     });
     EXPECT_EQ(result, IDCANCEL);
 }
@@ -361,11 +363,10 @@ TEST_F(MonitorWindowTest, ProgressMeterFollowsAJobToItsEndAndCloses) {
             EXPECT_TRUE(::IsWindowVisible(w.m_hWnd));
         });
         // Once the monitor has dropped the job, the next tick ends the meter.
-        for (int i = 0; i < 200 && ::IsWindow(d.Window()); ++i) {
+        EXPECT_TRUE(WaitUntil([&] {
             d.Do([](TestMonitorDlg& w) { w.ProgressTick(); });
-            ::Sleep(20);
-        }
-        EXPECT_FALSE(::IsWindow(d.Window())) << "the last job gone: the meter closed";
+            return !::IsWindow(d.Window());
+        })) << "the last job gone: the meter closed";
     });
     EXPECT_EQ(result, IDCANCEL);
 }
