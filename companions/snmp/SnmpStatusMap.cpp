@@ -12,7 +12,7 @@ enum class Source {
     ErrorBit,      // hrPrinterDetectedErrorState bit `value`
     Alert,         // a prtAlertTable row with prtAlertCode `value`
     SupplyAlert,   // the same, for a marker supply (prtAlertGroup 11)
-    DeviceStatus,  // hrDeviceStatus == value
+    DeviceStatus,  // hrDeviceStatus == value, when no other row names an error
     PrinterStatus, // hrPrinterStatus == value
 };
 
@@ -129,7 +129,16 @@ ipp::PrinterSnapshot ToSnapshot(const PrinterMib& mib) {
     s.makeAndModel = mib.description;
     s.state = mib.printerStatus == kPrinterPrinting ? 4 : 3;
     for (const Row& row : kRows)
-        if (Holds(mib, row))
+        if (row.source != Source::DeviceStatus && Holds(mib, row))
+            AddReason(s, row.reason);
+    // A device that is down without saying why is a printer error; with a
+    // reason, the reason is what it is.
+    bool named = std::any_of(s.reasons.begin(), s.reasons.end(), [](const std::string& r) {
+        return r != "marker-supply-low" && r != "marker-waste-almost-full" &&
+               r != "marker-waste-full";
+    });
+    for (const Row& row : kRows)
+        if (row.source == Source::DeviceStatus && !named && Holds(mib, row))
             AddReason(s, row.reason);
 
     for (const Supply& supply : mib.supplies) {

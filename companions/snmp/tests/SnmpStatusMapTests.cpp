@@ -108,6 +108,18 @@ TEST(SnmpStatusMap, EachConditionGivesItsStatus) {
     }
 }
 
+TEST(SnmpStatusMap, ADeviceDownIsAnErrorOnlyWithoutAReason) {
+    FakeAgent agent;
+    agent.Printer(snmp::kDeviceDown, 1, ErrorBits({snmp::ErrorBit::Jammed}));
+    snmp::PrinterMib mib;
+    ASSERT_EQ(snmp::ReadPrinterMib(agent.AsExchange(), mib), snmp::ReadResult::Ok);
+    EXPECT_EQ(snmp::ToSnapshot(mib).reasons, std::vector<std::string>{"media-jam"});
+    agent.Printer(snmp::kDeviceDown, 1, ErrorBits({snmp::ErrorBit::LowToner}));
+    ASSERT_EQ(snmp::ReadPrinterMib(agent.AsExchange(), mib), snmp::ReadResult::Ok);
+    EXPECT_EQ(snmp::ToSnapshot(mib).reasons,
+              (std::vector<std::string>{"marker-supply-low", "other"}));
+}
+
 TEST(SnmpStatusMap, AgreesWithTheIppTableOnTheSameCondition) {
     FakeAgent agent;
     agent.Printer(snmp::kDeviceDown, 1, ErrorBits({snmp::ErrorBit::DoorOpen}));
