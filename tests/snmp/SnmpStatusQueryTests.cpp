@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "SnmpTestSupport.h"
 #include "V_PQIF07.h"
@@ -189,6 +190,56 @@ TEST_F(SnmpStatusQueryTest, AnAsleepPrinterIsOfflineAndJournalledOnce) {
     EXPECT_TRUE(entries[1].asleep);
     EXPECT_TRUE(entries[1].answering);
     EXPECT_NE(entries[1].reply.find("ST:05;"), std::string::npos);
+}
+
+TEST_F(SnmpStatusQueryTest, PqifHistoryShowsEachChangeAndWatchFollowsThem) {
+    ASSERT_EQ(Query().result, PQIF_RESULT_READY);
+    ASSERT_TRUE(With("08 00", 5, 1).SixInks({80, 70, 60, 50, 40, 30}).Write());
+    ASSERT_EQ(Query().result, PQIF_RESULT_COVER_OPEN);
+
+    simtest::ProgramRun run = simtest::RunProgram(std::string("pqif.exe history ") + kPrinter);
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_NE(run.out.find("ready  status 1, result 1  ink K 80 C 70"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("cover open  status 32, result 6"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("reasons: door-open"), std::string::npos) << run.out;
+
+    run = simtest::RunProgram(std::string("pqif.exe history ") + kPrinter + " --json --since 1h");
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    std::size_t second = run.out.find('\n') + 1;
+    EXPECT_EQ(run.out.find("{\"time\":"), 0u) << run.out;
+    EXPECT_NE(run.out.find("\"statusNumber\":32,\"resultCode\":6", second), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("\"ink\":[80,70,60,50,40,30]"), std::string::npos) << run.out;
+    // Nothing after a time in the future; a TIME that is none is refused.
+    run = simtest::RunProgram(std::string("pqif.exe history ") + kPrinter + " --since 2999-01-01");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.out, "");
+    run = simtest::RunProgram(std::string("pqif.exe history ") + kPrinter + " --since yesterday");
+    EXPECT_EQ(run.exitCode, 2u);
+    run = simtest::RunProgram("pqif.exe history NoSuchSnmpPrinter --json");
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(run.out.find("{\"error\":"), 0u) << run.out;
+
+    // watch: one JSON line per change from the moment it starts; its own
+    // queries are what ask the printer.
+    ASSERT_TRUE(snmptest::ReadyPrinter().Write());
+    simtest::CallCounter asked("KLGetStatus");
+    simtest::ProgramRun watched;
+    std::thread watcher([&] {
+        watched =
+            simtest::RunProgram(std::string("pqif.exe watch ") + kPrinter + " --json --count 2");
+    });
+    EXPECT_TRUE(snmptest::WaitUntil([&] { return asked.Delta() > 0; }, 20000));
+    EXPECT_TRUE(snmptest::WaitUntil([&] { return Journal().size() == 3; }, 20000));
+    ASSERT_TRUE(With("40 00", 5, 1).SixInks({80, 70, 60, 50, 40, 30}).Write());
+    watcher.join();
+    EXPECT_EQ(watched.exitCode, 0u) << watched.err;
+    std::size_t newline = watched.out.find('\n');
+    ASSERT_NE(newline, std::string::npos) << watched.out;
+    EXPECT_NE(watched.out.substr(0, newline).find("\"statusNumber\":1,"), std::string::npos)
+        << watched.out;
+    EXPECT_NE(watched.out.find("\"statusNumber\":5,", newline), std::string::npos) << watched.out;
 }
 
 } // namespace
