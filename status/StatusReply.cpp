@@ -11,27 +11,35 @@ constexpr int kMaxInk = 6;
 constexpr int kMaxWarnings = 10;
 constexpr unsigned char kInkCap = 100;
 
-int HexDigit(unsigned char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
+// Hex digit values by byte; 0xFF for bytes that are not hex digits.
+struct HexTable {
+    unsigned char value[256];
+    constexpr HexTable() : value() {
+        for (int c = 0; c < 256; ++c)
+            value[c] = 0xFF;
+        for (int c = '0'; c <= '9'; ++c)
+            value[c] = static_cast<unsigned char>(c - '0');
+        for (int c = 'A'; c <= 'F'; ++c) {
+            value[c] = static_cast<unsigned char>(c - 'A' + 10);
+            value[c + ('a' - 'A')] = static_cast<unsigned char>(c - 'A' + 10);
+        }
+    }
+};
+constexpr HexTable kHex;
 
 bool HexPair(const unsigned char* p, unsigned char* byte) {
-    int high = HexDigit(p[0]);
-    int low = HexDigit(p[1]);
-    if (high < 0 || low < 0)
+    const unsigned high = kHex.value[p[0]];
+    const unsigned low = kHex.value[p[1]];
+    if ((high | low) > 0x0F)
         return false;
     *byte = static_cast<unsigned char>(high * 16 + low);
     return true;
 }
 
-unsigned char FoldCase(unsigned char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+// Two tag letters as one number, either case; bit 5 is what tells the cases
+// of a letter apart, and no other byte shares a value with a letter this way.
+constexpr unsigned TagCode(unsigned char a, unsigned char b) {
+    return (static_cast<unsigned>(a | 0x20) << 8) | static_cast<unsigned>(b | 0x20);
 }
 
 enum class Tag { None, ST, ER, IQ, WR, RV, TC };
@@ -39,21 +47,22 @@ enum class Tag { None, ST, ER, IQ, WR, RV, TC };
 Tag TagAt(const unsigned char* reply, std::size_t length, std::size_t pos) {
     if (length - pos < 3 || reply[pos + 2] != ':')
         return Tag::None;
-    unsigned char a = FoldCase(reply[pos]);
-    unsigned char b = FoldCase(reply[pos + 1]);
-    if (a == 'S' && b == 'T')
+    switch (TagCode(reply[pos], reply[pos + 1])) {
+    case TagCode('S', 'T'):
         return Tag::ST;
-    if (a == 'E' && b == 'R')
+    case TagCode('E', 'R'):
         return Tag::ER;
-    if (a == 'I' && b == 'Q')
+    case TagCode('I', 'Q'):
         return Tag::IQ;
-    if (a == 'W' && b == 'R')
+    case TagCode('W', 'R'):
         return Tag::WR;
-    if (a == 'R' && b == 'V')
+    case TagCode('R', 'V'):
         return Tag::RV;
-    if (a == 'T' && b == 'C')
+    case TagCode('T', 'C'):
         return Tag::TC;
-    return Tag::None;
+    default:
+        return Tag::None;
+    }
 }
 
 // Each field decoder starts at the tag and, on success, leaves pos after the ';'.
@@ -82,11 +91,11 @@ bool InkField(const unsigned char* reply, std::size_t length, std::size_t& pos,
         }
         const unsigned char* entry = reply + pos;
         unsigned char level;
-        if (FoldCase(entry[0]) == 'N' && FoldCase(entry[1]) == 'A') {
-            level = InkLevelUnknown;
-        } else if (HexPair(entry, &level)) {
+        if (HexPair(entry, &level)) {
             if (level > kInkCap)
                 level = kInkCap;
+        } else if (TagCode(entry[0], entry[1]) == TagCode('N', 'A')) {
+            level = InkLevelUnknown;
         } else {
             status->inkCount = 0;
             return false;

@@ -128,4 +128,19 @@ TEST(SetKvrMapValueTest, TableSmallerThanItsFormatIsNotReadPast) {
     EXPECT_EQ(SetKvrMapValue("Elsewhere", "", 8, 3), -1);
 }
 
+TEST(SetKvrMapValueTest, TableCutShortInsideARecordUsesItsWholeRecords) {
+    const size_t rs = KvrShortTable.recordSize;
+    Table table(KvrShortTable, 300 * rs + rs / 2);
+    for (int i = 0; i < 299; ++i)
+        table.Claim("P" + std::to_string(i), 1, i + 1);
+    // The end marker (record 299) overwritten by a key; a half record follows.
+    // cppcheck-suppress unreadVariable
+    table.data[299 * rs] = 'Q';
+    EXPECT_EQ(SetKvrMapValue("P298", "", 9, 3), 0);
+    EXPECT_EQ(table.Field(298 * rs, 3), 9);
+    EXPECT_EQ(SetKvrMapValue("Q", "", 8, 3), 0) << "the last whole record is looked at";
+    EXPECT_EQ(table.Field(299 * rs, 3), 8);
+    EXPECT_EQ(SetKvrMapValue("Elsewhere", "", 9, 3), -1);
+}
+
 } // namespace
