@@ -76,10 +76,11 @@ bool Precedes(const Oid& a, const Oid& b) {
 // stopped answering.
 bool WalkColumns(const Exchange& exchange, const Oid& entry, const std::vector<uint32_t>& columns,
                  uint32_t device, Rows& rows) {
-    std::vector<Oid> cursor;
+    std::vector<Oid> cursor(columns.size());
     std::vector<bool> done(columns.size(), false);
-    for (uint32_t column : columns)
-        cursor.push_back(Append(entry, {column, device}));
+    std::transform(columns.begin(), columns.end(), cursor.begin(), [&](uint32_t column) {
+        return Append(entry, {column, device});
+    });
     for (std::size_t step = 0; step < kMaxRows + columns.size() + 1; ++step) {
         std::vector<Oid> names;
         std::vector<std::size_t> which;

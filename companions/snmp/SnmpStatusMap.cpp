@@ -181,6 +181,13 @@ ipp::ReplyFields MapPrinterMib(const PrinterMib& mib) {
     return fields;
 }
 
+std::vector<std::pair<std::string, std::string>> ConditionTable() {
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (const Row& row : kRows)
+        rows.emplace_back(row.condition, row.reason);
+    return rows;
+}
+
 bool IsAsleep(const PrinterMib& mib) {
     return std::any_of(mib.alerts.begin(), mib.alerts.end(),
                        [](const Alert& a) { return IsSleepAlert(a.code); });

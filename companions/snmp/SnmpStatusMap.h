@@ -1,5 +1,7 @@
 #pragma once
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "IppStatusMap.h"
 #include "PrinterMib.h"
@@ -17,6 +19,9 @@ namespace snmp {
 ipp::PrinterSnapshot ToSnapshot(const PrinterMib& mib);
 
 ipp::ReplyFields MapPrinterMib(const PrinterMib& mib);
+
+// The table's rows: each SNMP condition and the reason it is shown as.
+std::vector<std::pair<std::string, std::string>> ConditionTable();
 
 // Asleep, powered down or in standby: shown as offline, not as an error.
 bool IsAsleep(const PrinterMib& mib);

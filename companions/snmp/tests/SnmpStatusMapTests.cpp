@@ -108,6 +108,20 @@ TEST(SnmpStatusMap, EachConditionGivesItsStatus) {
     }
 }
 
+// A row naming a reason the IPP table does not know would show nothing.
+TEST(SnmpStatusMap, EveryRowNamesAReasonTheIppTableShows) {
+    ipp::PrinterSnapshot ready;
+    ready.state = 3;
+    ready.markers = {{"Black", "", "ink", 80, 15}, {"Cyan", "", "ink", 70, 15}};
+    for (const auto& [condition, reason] : snmp::ConditionTable()) {
+        ipp::PrinterSnapshot s = ready;
+        s.reasons = {reason};
+        EXPECT_NE(ipp::FormatReply(ipp::MapSnapshot(s)), ipp::FormatReply(ipp::MapSnapshot(ready)))
+            << condition << " -> " << reason;
+    }
+    EXPECT_GE(snmp::ConditionTable().size(), 30u);
+}
+
 TEST(SnmpStatusMap, ADeviceDownIsAnErrorOnlyWithoutAReason) {
     FakeAgent agent;
     agent.Printer(snmp::kDeviceDown, 1, ErrorBits({snmp::ErrorBit::Jammed}));
