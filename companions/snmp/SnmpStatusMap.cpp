@@ -1,6 +1,7 @@
 #include "SnmpStatusMap.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "companions/klapi/SupplyRules.h"
 
@@ -182,9 +183,10 @@ ipp::ReplyFields MapPrinterMib(const PrinterMib& mib) {
 }
 
 std::vector<std::pair<std::string, std::string>> ConditionTable() {
-    std::vector<std::pair<std::string, std::string>> rows;
-    for (const Row& row : kRows)
-        rows.emplace_back(row.condition, row.reason);
+    std::vector<std::pair<std::string, std::string>> rows(std::size(kRows));
+    std::transform(std::begin(kRows), std::end(kRows), rows.begin(), [](const Row& row) {
+        return std::pair<std::string, std::string>(row.condition, row.reason);
+    });
     return rows;
 }
 
