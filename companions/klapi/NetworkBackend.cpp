@@ -31,6 +31,8 @@ void Record(simstore::SimPrinter& printer, const Observation& seen) {
     if (!seen.answered && printer.String(simstore::LastAnswerValue).empty())
         return;
     std::string state = StateOf(seen, lastReply);
+    // Two processes that saw the same change (a window and pqif watch) write one line.
+    simstore::StoreLock lock;
     if (printer.String(simstore::JournalStateValue) == state)
         return;
     journal::Entry entry;

@@ -306,7 +306,6 @@ int Watch(const JournalOptions& o) {
     }
     ::SetConsoleCtrlHandler(OnConsoleBreak, TRUE);
     long long printed = 0;
-    int rc = kExitOk;
     while (!g_interrupted && (o.count < 0 || printed < o.count)) {
         for (Watched& w : watched) {
             // Asking the printer is what refreshes it and records a change.
@@ -329,9 +328,9 @@ int Watch(const JournalOptions& o) {
             break;
         ::Sleep(kWatchStep);
     }
-    for (Watched& w : watched)
+    for (const Watched& w : watched)
         klapi.Close(w.channel);
-    return rc;
+    return kExitOk;
 }
 
 } // namespace
