@@ -210,7 +210,9 @@ uint32_t ErrorBitsFromString(const std::string& bytes) {
     return bits;
 }
 
-ReadResult ReadPrinterMib(const Exchange& exchange, PrinterMib& out) {
+namespace {
+
+ReadResult ReadOnce(const Exchange& exchange, PrinterMib& out) {
     out = PrinterMib{};
     ReadResult rc = ReadPrinterRow(exchange, out);
     if (rc != ReadResult::Ok)
@@ -258,6 +260,45 @@ ReadResult ReadPrinterMib(const Exchange& exchange, PrinterMib& out) {
         out.alerts.push_back(std::move(a));
     }
     return ReadResult::Ok;
+}
+
+// Asks for the printer's state once more after the walk: false when the agent
+// did not answer; *same tells whether it still says what the walk began with.
+bool StateUnchanged(const Exchange& exchange, const PrinterMib& read, bool* same) {
+    std::vector<Oid> names = {Append(oids::HrPrinterStatus(), {read.deviceIndex}),
+                              Append(oids::HrPrinterDetectedErrorState(), {read.deviceIndex})};
+    if (read.deviceStatus != 0)
+        names.push_back(Append(oids::HrDeviceStatus(), {read.deviceIndex}));
+    Response r;
+    if (!exchange(kPduGet, names, r))
+        return false;
+    *same = r.errorStatus == kErrorNone && r.varbinds.size() == names.size() &&
+            r.varbinds[0].value.IsInteger() && r.varbinds[0].value.integer == read.printerStatus &&
+            r.varbinds[1].value.tag == kTagOctetString &&
+            ErrorBitsFromString(r.varbinds[1].value.bytes) == read.errorBits &&
+            (names.size() == 2 ||
+             (r.varbinds[2].value.IsInteger() && r.varbinds[2].value.integer == read.deviceStatus));
+    return true;
+}
+
+} // namespace
+
+ReadResult ReadPrinterMib(const Exchange& exchange, PrinterMib& out) {
+    // A change while the tables are walked can mix old and new values (the
+    // device down from the new state, the reason still from the old one): a
+    // read whose state moved meanwhile is read again, once.
+    ReadResult rc = ReadResult::NoAnswer;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        rc = ReadOnce(exchange, out);
+        bool same = false;
+        if (rc != ReadResult::Ok)
+            return rc;
+        if (!StateUnchanged(exchange, out, &same))
+            return ReadResult::NoAnswer;
+        if (same)
+            break;
+    }
+    return rc;
 }
 
 } // namespace snmp

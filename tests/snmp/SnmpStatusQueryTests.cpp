@@ -119,6 +119,16 @@ TEST_F(SnmpStatusQueryTest, EachPrinterConditionGivesItsResult) {
         EXPECT_EQ(o.result, row.result);
         EXPECT_EQ(o.state, row.state);
         EXPECT_NE(o.activity, 0); // a decoded reply, idle or busy
+        // pqif status says the same of it.
+        simtest::ProgramRun run =
+            simtest::RunProgram(std::string("pqif.exe status ") + kPrinter + " --json");
+        EXPECT_EQ(run.exitCode, 0u) << run.err;
+        EXPECT_NE(run.out.find("\"resultCode\":" + std::to_string(row.result) + ","),
+                  std::string::npos)
+            << run.out;
+        EXPECT_NE(run.out.find("\"printerState\":" + std::to_string(row.state) + ","),
+                  std::string::npos)
+            << run.out;
     }
 }
 

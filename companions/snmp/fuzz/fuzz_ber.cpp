@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The same answer to every request of a printer MIB read.
     int calls = 0;
     snmp::Exchange exchange = [&](uint8_t, const std::vector<snmp::Oid>&, snmp::Response& out) {
-        if (++calls > 200)
+        if (++calls > 400)
             __builtin_trap(); // the reader must end by itself
         out.errorStatus = message.errorStatus;
         out.errorIndex = message.errorIndex;

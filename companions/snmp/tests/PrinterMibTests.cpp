@@ -100,6 +100,26 @@ TEST(PrinterMib, TablesAreBoundedAndWalksAlwaysMoveOn) {
     }
 }
 
+TEST(PrinterMib, AStateThatChangesDuringTheWalkIsReadAgain) {
+    FakeAgent agent;
+    FillPrinter(agent);
+    snmp::Exchange inner = agent.AsExchange();
+    int calls = 0;
+    // The door is closed and the device running again after the first request:
+    // the first read saw the door open, its re-check does not.
+    snmp::Exchange changing = [&](uint8_t pdu, const std::vector<snmp::Oid>& names,
+                                  snmp::Response& out) {
+        if (++calls == 2)
+            agent.Printer(snmp::kDeviceRunning, snmp::kPrinterIdle, std::string(2, '\0'));
+        return inner(pdu, names, out);
+    };
+    snmp::PrinterMib mib;
+    ASSERT_EQ(snmp::ReadPrinterMib(changing, mib), snmp::ReadResult::Ok);
+    EXPECT_FALSE(mib.Has(snmp::ErrorBit::DoorOpen));
+    EXPECT_EQ(mib.deviceStatus, snmp::kDeviceRunning);
+    EXPECT_EQ(mib.supplies.size(), 7u);
+}
+
 TEST(PrinterMib, ErrorBitsCountFromTheFirstByte) {
     EXPECT_EQ(snmp::ErrorBitsFromString(""), 0u);
     EXPECT_EQ(snmp::ErrorBitsFromString("\x80"), 1u); // lowPaper
