@@ -71,18 +71,35 @@ void ChannelRecovery::RecoverChannel(int viewType) {
         state = Refused;
         return;
     }
-    // A driver name that could end its quotes early is refused, not passed on.
-    commandLine = BuildSetupToolCommand(
-        installDir, driver, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(owner)));
+    // A driver name that could end its quotes early, or a tool folder that is
+    // not absolute, is refused rather than passed on.
+    commandLine = SetupToolCommand(installDir, driver, owner);
     if (commandLine.empty()) {
         state = Refused;
         return;
     }
     UINT started = ::WinExec(commandLine.c_str(), SW_SHOWNORMAL);
     state = started > 31 ? AwaitingTool : Refused;
+    toolStarted = clock();
+}
+
+std::string ChannelRecovery::SetupToolCommand(const std::string& installDir,
+                                              const std::string& driverName, HWND owner) {
+    return BuildSetupToolCommand(
+        installDir, driverName, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(owner)),
+        SetupResultMessage, [](unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; });
+}
+
+bool ChannelRecovery::AwaitsTool() {
+    if (state == AwaitingTool && clock() - toolStarted >= ToolAnswerWaitMs)
+        state = Refused;
+    return state == AwaitingTool;
 }
 
 void ChannelRecovery::OnSetupResult(WPARAM, LPARAM lParam) {
+    // Only the tool this window started and still waits for is listened to.
+    if (state != AwaitingTool)
+        return;
     const DWORD bits = static_cast<DWORD>(lParam);
     if (bits & 0x200000) {
         ShowMessage(1233);

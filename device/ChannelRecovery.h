@@ -12,7 +12,7 @@ class ChannelRecovery : public CObject {
 public:
     enum : int {
         NotTried = 0,     // only this state lets a repair start
-        AwaitingTool = 1, // the setup tool runs; the window's status timer waits
+        AwaitingTool = 1, // the setup tool runs; the window's status timer waits (bounded)
         NotNeeded = 2,    // the router serves every port kind
         Refused = 3,      // refused, impossible or failed; never tried again
     };
@@ -26,9 +26,24 @@ public:
 
     // viewType: 1 popup, 2 detail, 3 progress meter (the view shown now).
     void RecoverChannel(int viewType);
+    // The tool's answer; one that comes while no answer is awaited is ignored.
     void OnSetupResult(WPARAM wParam, LPARAM lParam);
 
     int State() const noexcept { return state; }
+    // Whether the window's status timer should still wait for the tool. A tool
+    // that has not answered within ToolAnswerWaitMs is given up on: the state
+    // becomes Refused and status is read again.
+    bool AwaitsTool();
+
+    // The command line for the tool, with the driver name judged in the
+    // system's ANSI code page; empty when it cannot be built safely.
+    static std::string SetupToolCommand(const std::string& installDir,
+                                        const std::string& driverName, HWND owner);
+
+    static constexpr ULONGLONG ToolAnswerWaitMs = 3 * 60 * 1000;
+    // The millisecond clock the wait is measured with; tests move it on.
+    using Clock = ULONGLONG(WINAPI*)();
+    void SetClock(Clock now) { clock = now ? now : &::GetTickCount64; }
     // The command line the setup tool was last started with.
     const std::string& CommandLine() const noexcept { return commandLine; }
 
@@ -40,6 +55,8 @@ private:
     void ShowMessage(UINT textId) const;
 
     int state = NotTried;
+    ULONGLONG toolStarted = 0;
+    Clock clock = &::GetTickCount64;
     HWND owner = nullptr;
     std::string printerName;
     std::string commandLine;

@@ -5,6 +5,34 @@ template <typename Fn> bool Resolve(HMODULE module, const char* name, Fn& target
     target = reinterpret_cast<Fn>(::GetProcAddress(module, name));
     return target != nullptr;
 }
+
+// The entry points of a released binding.
+namespace Gone {
+int WINAPI Initialize() {
+    return KL_FAILURE;
+}
+int WINAPI GetDeviceID(int, const char*, char*, int*) {
+    return KL_FAILURE;
+}
+int WINAPI GetAvailableChannel(int, const char*, void*, int*) {
+    return KL_FAILURE;
+}
+int WINAPI OpenChannel(int, const char*, int) {
+    return 0;
+}
+int WINAPI OnChannel(int) {
+    return KL_FAILURE;
+}
+int WINAPI SetOption(int, int, void*) {
+    return KL_FAILURE;
+}
+int WINAPI GetStatus(int, void*, int*) {
+    return KL_FAILURE;
+}
+int WINAPI Receive(int, void*, int*, int) {
+    return KL_FAILURE;
+}
+} // namespace Gone
 } // namespace
 
 KLApiBinding::KLApiBinding() {
@@ -28,10 +56,28 @@ KLApiBinding::KLApiBinding() {
 }
 
 KLApiBinding::~KLApiBinding() {
+    Release();
+}
+
+void KLApiBinding::Release() noexcept {
+    if (!module)
+        return;
     if (initResult >= 0 && KLRelease)
         KLRelease();
-    if (module) {
-        ::FreeLibrary(module);
-        module = nullptr;
-    }
+    ::FreeLibrary(module);
+    module = nullptr;
+    initialized = 0;
+    initResult = -1;
+    // A late caller (a window ending after its binding) must not jump into the
+    // unloaded library.
+    KLInitialize = &Gone::Initialize;
+    KLRelease = &Gone::Initialize;
+    KLGetDeviceID = &Gone::GetDeviceID;
+    KLGetAvailableChannel = &Gone::GetAvailableChannel;
+    KLOpenChannel = &Gone::OpenChannel;
+    KLCloseChannel = &Gone::OnChannel;
+    KLSetOption = &Gone::SetOption;
+    KLReceiveCancel = &Gone::OnChannel;
+    KLGetStatus = &Gone::GetStatus;
+    KLReceive = &Gone::Receive;
 }

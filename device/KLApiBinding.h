@@ -25,12 +25,20 @@ using KLGetStatusFn = int(WINAPI*)(int channel, void* buffer, int* size);
 using KLReceiveFn = int(WINAPI*)(int channel, void* buffer, int* size, int reserved);
 
 // Run-time binding to KLAPI.DLL: loads it, resolves the ten entry points (all
-// or nothing), initialises it, and undoes all of that on destruction. Cheap and
-// short-lived; bindings nest. Channels are closed by whoever opened them.
+// or nothing), initialises it, and undoes all of that on release or
+// destruction. Cheap and short-lived; bindings nest. Channels are closed by
+// whoever opened them, before the binding is released.
 class KLApiBinding : public CObject {
 public:
     KLApiBinding();
     ~KLApiBinding() override;
+    KLApiBinding(const KLApiBinding&) = delete;
+    KLApiBinding& operator=(const KLApiBinding&) = delete;
+
+    // Releases and unloads the library (once). Afterwards IsInitialized is 0
+    // and every entry point is a no-op: KLOpenChannel answers 0 (no channel),
+    // the others KL_FAILURE.
+    void Release() noexcept;
 
     int IsInitialized() const noexcept { return initialized; }
     int InitResult() const noexcept { return initResult; }

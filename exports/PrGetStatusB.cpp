@@ -75,10 +75,9 @@ private:
             return 0;
         if (rc == KL_CHANNEL_IN_USE)
             return -1;
-        if (rc != KL_BUFFER_TOO_SMALL)
+        // "Too small" without a size to allocate is a broken answer, as on the record path.
+        if (rc != KL_BUFFER_TOO_SMALL || size <= 0)
             return Failure();
-        if (size <= 0)
-            return -1;
         LocalBuffer buffer(static_cast<SIZE_T>(size));
         if (!buffer)
             return -1;

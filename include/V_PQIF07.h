@@ -1,8 +1,15 @@
 /*
  * V_PQIF07.dll: printer status interface of the ink-jet printer software.
- * C and C++ callers; all functions are __stdcall (WINAPI) and exported by
- * undecorated name and by ordinal. Strings are zero-terminated in the ANSI
- * code page.
+ * A 32-bit DLL for C and C++ callers (C89 and later, C++98 and later). All
+ * functions are __stdcall (WINAPI) and exported by undecorated name and by
+ * ordinal; link with libV_PQIF07.dll.a (MinGW) or V_PQIF07.lib (MSVC).
+ * Strings are zero-terminated in the ANSI code page.
+ *
+ * Ownership, unless a function says otherwise: every pointer argument belongs
+ * to the caller, is used only during the call and is never kept or freed by
+ * the library; out pointers may be NULL where noted. The one block the library
+ * hands over is PrGetPrnData's, which the caller frees with LocalFree. No
+ * function throws or lets an exception out.
  */
 #ifndef V_PQIF07_H
 #define V_PQIF07_H
@@ -33,16 +40,25 @@ typedef struct PQIF_CHANNEL_ENTRY {
 #pragma pack(pop)
 
 /* Ordinal 1: enumerates the items whose notification the user can switch.
-   Start with *index = 0; returns 0 with an item, 1 when the list is over. */
+   Start with *index = 0; returns 0 with an item, 1 when the list is over.
+   Ownership: resourceModule is the caller's loaded resource library (not
+   freed); name is a caller's buffer of 260 bytes, filled with the item's text;
+   index and itemCode are the caller's. */
 LONG WINAPI PrEnumItem(HMODULE resourceModule, LONG* index, char* name /* 260 bytes */,
                        LONG* itemCode);
 
 /* Ordinal 2: reads raw data waiting on an open channel into a LocalAlloc block
    stored in *data (a previous block there is LocalFree'd). 1: no communication
-   library; -1: channel 0; otherwise 0. */
+   library; -1: channel 0; otherwise 0.
+   Ownership: the block in *data after the call belongs to the caller, who
+   frees it with LocalFree; a non-NULL *data on entry must be a LocalAlloc block
+   the caller gives up (it is freed only when new data arrives). *data is
+   unchanged when nothing was waiting. The data's length is not returned.
+   channel stays the caller's (opened and closed through KLAPI.DLL). */
 LONG WINAPI PrGetPrnData(LONG reserved1, LONG reserved2, LONG channel, LONG* value, void** data);
 
-/* Ordinal 4: kept for compatibility; does nothing and returns 0. */
+/* Ordinal 4: kept for compatibility; does nothing and returns 0. It frees
+   nothing: the keys SetRegDefaultValue writes stay. */
 LONG WINAPI PrReleaseReg(void);
 
 /* Ordinal 6: sends nothing; 0 when length > 0, else -1. */
@@ -117,7 +133,9 @@ LONG WINAPI PrSendPrnData(LONG reserved1, LONG reserved2, LONG length);
    missing: then nothing is written), 0 when the printer had no status to
    report, -1 when the channel is in use by another client or memory ran out.
    The reply and the communication state are recorded in the printer's key
-   under HKCU software\VORNE\KVR7\KVRData. Out pointers may be NULL. */
+   under HKCU software\VORNE\KVR7\KVRData. Out pointers may be NULL.
+   Ownership: the strings are only read during the call; the channel stays
+   open and the caller's (close it with KLCloseChannel). */
 LONG WINAPI PrGetStatusB(LONG reserved, LONG channelKind, LONG channel, LONG* resultCode,
                          LONG* printerState, LONG* soundFlag, LONG* notifyFlag,
                          const char* printerName, const char* portName, LONG failureChoice,
@@ -130,7 +148,9 @@ LONG WINAPI PrGetStatusB(LONG reserved, LONG channelKind, LONG channel, LONG* re
    chosen, *channelKind receives its id and *reserved1, *reserved2 receive 0;
    otherwise all three are left untouched.
    Returns 1 for an empty list (count < 1 or NULL), 1 when the list could not
-   be copied, otherwise 0 (whether or not a channel was chosen). */
+   be copied, otherwise 0 (whether or not a channel was chosen).
+   Ownership: list (count entries of 8 bytes) is only read during the call and
+   stays the caller's to free, with the allocator that made it. */
 LONG WINAPI PrSelectChan(LONG reserved, const PQIF_CHANNEL_ENTRY* list, LONG count,
                          LONG* channelKind, LONG* reserved1, LONG* reserved2);
 
@@ -140,7 +160,9 @@ LONG WINAPI PrSelectChan(LONG reserved, const PQIF_CHANNEL_ENTRY* list, LONG cou
    into a new subkey "Notify". Returns a PQIF_DEFAULTS_* code: 0 all written;
    1 the printer key does not exist; 3 "Notify" already exists or cannot be
    created (items not written); 4 no valid ITEMNUM; 5 fewer ITEM keys than
-   ITEMNUM says (those found are written). Nothing is rolled back. */
+   ITEMNUM says (those found are written). Nothing is rolled back.
+   Ownership: the three strings are only read during the call; the registry
+   values written stay until someone deletes them (PrReleaseReg does not). */
 LONG WINAPI SetRegDefaultValue(const char* settingsPath, const char* section,
                                const char* printerKeyPath);
 
@@ -162,7 +184,11 @@ LONG WINAPI SetRegDefaultValue(const char* settingsPath, const char* section,
    own outcome, also when it refused to open because the printer's driver is
    unknown), 1 when the launch failed before it: the printer is already
    followed by this call's job monitor, the communication library is missing,
-   or the resource library cannot be loaded. */
+   or the resource library cannot be loaded.
+   Ownership: the strings are only read while the call runs; the library loads
+   and frees its own copy of the resource library, and never takes the
+   caller's modules. Call it from a thread that may block for as long as the
+   window is open. */
 LONG WINAPI PrStartKVR_S(const char* printerName, const char* portName, const char* model,
                          const char* settingsFile, const char* resourceLibrary);
 LONG WINAPI PrStartKVR_D(const char* printerName, const char* portName, const char* model,

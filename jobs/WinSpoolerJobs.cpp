@@ -5,6 +5,7 @@
 
 #include "framework/Handles.h"
 #include "jobs/PmClient.h"
+#include "jobs/WinWorkerThread.h"
 
 namespace {
 class WinSpoolerView : public SpoolerView {
@@ -29,4 +30,5 @@ std::unique_ptr<SpoolerView> WinSpoolerJobs::Open(const std::string& printerName
 }
 
 JobMonitor::JobMonitor()
-    : JobMonitor([] { return std::make_unique<PmClient>(); }, std::make_shared<WinSpoolerJobs>()) {}
+    : JobMonitor([] { return std::make_unique<PmClient>(); }, std::make_shared<WinSpoolerJobs>(),
+                 JobMonitorTiming{}, "vrkit10.dll", StartWinWorker) {}

@@ -64,10 +64,13 @@ LONG Launch(int view, const char* printerName, const char* portName, const char*
     model = Text(model);
     settingsFile = Text(settingsFile);
 
-    // Torn down in reverse: the job monitor (waits for its thread), the binding, the window.
-    CMonitorDlg dialog;
+    // Torn down in reverse: the window first, so that it gives its channel back
+    // while the binding is still there (a loop ended by WM_QUIT skips OnOK and
+    // OnCancel), then the job monitor (stops its worker within its bound), and
+    // the binding last.
     KLApiBinding binding;
     JobMonitor jobMonitor;
+    CMonitorDlg dialog;
 
     if (!jobMonitor.SetPrinter(printerName, portName))
         return kLaunchFailed;
@@ -95,6 +98,8 @@ LONG Launch(int view, const char* printerName, const char* portName, const char*
     dialog.m_StartView = view;
     dialog.m_bStatusTimerOn = polling;
     dialog.Run(printerName, portName, model, settingsFile, nullptr);
+    // The worker stops while the libraries are let go.
+    jobMonitor.Stop();
 
     ink.reset();
     // Not left pointing at a library that is about to be unloaded.

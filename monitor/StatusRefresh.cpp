@@ -76,7 +76,7 @@ LRESULT CMonitorDlg::OnTimer(WPARAM timerId, LPARAM lParam) {
 }
 
 void CMonitorDlg::StatusTick() {
-    if (m_Recovery.State() == ChannelRecovery::AwaitingTool)
+    if (m_Recovery.AwaitsTool())
         return;
 
     int iResult = 1;

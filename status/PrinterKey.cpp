@@ -67,10 +67,12 @@ void WriteComStatusAt(const char* keyPath, DWORD value) {
 
 int StoreDecodedReplyAt(const char* keyPath, const void* bytes, DWORD length) {
     Registry key(HKEY_CURRENT_USER, keyPath, true);
-    if (!key.IsOpen() || !key.SetBinary("Status", bytes, length))
+    if (!key.IsOpen())
         return 2;
+    // Two independent facts: a reply that could not be kept was still read.
+    const bool stored = key.SetBinary("Status", bytes, length) != 0;
     key.SetDword("ComStatus", 1);
-    return 0;
+    return stored ? 0 : 2;
 }
 
 int StoreRawStatus(const char* printerName, const char* portName, const void* bytes, DWORD length) {

@@ -132,8 +132,12 @@ DWORD Registry::GetDword(const char* name, DWORD defaultValue) const {
     if (!open_)
         return value;
     DWORD size = sizeof value;
-    // A failed query leaves the default; a shorter value overwrites only its own bytes.
-    ::RegQueryValueExA(key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+    // A shorter value overwrites only its own bytes. After a failed query the
+    // buffer is undefined (ERROR_MORE_DATA may leave part of the data): the
+    // default is given back whole.
+    if (::RegQueryValueExA(key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) !=
+        ERROR_SUCCESS)
+        return defaultValue;
     return value;
 }
 

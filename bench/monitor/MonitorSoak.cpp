@@ -8,7 +8,6 @@
 //    ink marks and animations change), with GDI and USER objects, handles and
 //    private bytes before and after.
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <memory>
@@ -23,6 +22,7 @@
 #include "jobs/JobMonitor.h"
 #include "support/Registry.h"
 #include "tests/jobs/FakePrintManager.h"
+#include "tests/common/ProcessUsage.h"
 #include "tests/monitor/MonitorHarness.h"
 
 namespace {
@@ -32,100 +32,6 @@ std::string ProgramDir() {
     DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string dir(path, length);
     return dir.substr(0, dir.find_last_of('\\'));
-}
-
-struct Usage {
-    DWORD gdi;
-    DWORD user;
-    DWORD handles;
-    SIZE_T privateBytes;
-};
-
-// Wine answers GetGuiResources and GetProcessHandleCount with 0, so where they
-// do, the objects are counted another way: GDI objects from the process's GDI
-// handle table (the PEB's shared table, one 24-byte entry per handle, type
-// byte at offset 14), kernel handles by asking each handle value, and USER
-// objects as this process's windows.
-struct GdiHandleEntry {
-    UINT64 object;
-    ULONG owner;
-    USHORT extType;
-    UCHAR type;
-    UCHAR generation;
-    UINT64 userPointer;
-};
-static_assert(sizeof(GdiHandleEntry) == 24, "GDI handle table entry");
-
-DWORD CountGdiFromTable() {
-#ifdef _WIN64
-    const BYTE* peb = nullptr;
-    __asm__("movq %%gs:0x60, %0" : "=r"(peb));
-    const auto* table = *reinterpret_cast<const GdiHandleEntry* const*>(peb + 0xF8);
-#else
-    const BYTE* peb = nullptr;
-    __asm__("movl %%fs:0x30, %0" : "=r"(peb));
-    const auto* table = *reinterpret_cast<const GdiHandleEntry* const*>(peb + 0x94);
-#endif
-    if (!table)
-        return 0;
-    DWORD count = 0;
-    for (int i = 0; i < 0x10000; ++i)
-        if (table[i].type != 0)
-            ++count;
-    return count;
-}
-
-DWORD CountKernelHandles() {
-    DWORD count = 0;
-    for (ULONG_PTR value = 4; value < 0x8000; value += 4) {
-        DWORD flags = 0;
-        if (::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags))
-            ++count;
-    }
-    return count;
-}
-
-BOOL CALLBACK CountWindow(HWND hwnd, LPARAM param) {
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == ::GetCurrentProcessId()) {
-        ++*reinterpret_cast<DWORD*>(param);
-        ::EnumChildWindows(hwnd, CountWindow, param);
-    }
-    return TRUE;
-}
-
-const char* g_gdiSource = "GetGuiResources";
-
-Usage Measure() {
-    Usage usage = {};
-    HANDLE self = ::GetCurrentProcess();
-    usage.gdi = ::GetGuiResources(self, GR_GDIOBJECTS);
-    if (usage.gdi == 0) {
-        usage.gdi = CountGdiFromTable();
-        g_gdiSource = "handle table";
-    }
-    usage.user = ::GetGuiResources(self, GR_USEROBJECTS);
-    if (usage.user == 0)
-        ::EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&usage.user));
-    ::GetProcessHandleCount(self, &usage.handles);
-    if (usage.handles == 0)
-        usage.handles = CountKernelHandles();
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
-    counters.cb = sizeof counters;
-    ::GetProcessMemoryInfo(self, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                           sizeof counters);
-    usage.privateBytes = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
-    return usage;
-}
-
-// The GDI count must see one more brush while one is alive.
-bool GdiCountWorks() {
-    const DWORD before = Measure().gdi;
-    HBRUSH brush = ::CreateSolidBrush(RGB(1, 2, 3));
-    const DWORD during = Measure().gdi;
-    ::DeleteObject(brush);
-    return during == before + 1 && Measure().gdi == before;
 }
 
 double CpuSeconds() {
@@ -231,8 +137,8 @@ int RunSoak(const Setup& setup, int ticks) {
     dialog.m_pJobMonitor = &jobs;
     dialog.m_hResource = setup.resources;
 
-    Usage before = {};
-    Usage after = {};
+    ProcessUsage before;
+    ProcessUsage after;
     int done = 0;
     RunWithScript(
         dialog,
@@ -252,15 +158,16 @@ int RunSoak(const Setup& setup, int ticks) {
             };
             for (int i = 0; i < 100; ++i)
                 batch(1); // warm-up: every state and picture once
-            before = Measure();
+            before = MeasureProcess();
             while (done < ticks + 100)
                 batch(50);
             ::Sleep(500);
-            after = Measure();
+            after = MeasureProcess();
         });
     std::printf("%d status ticks over %d states:\n", done - 100, 7);
     if (GdiCountWorks())
-        std::printf("  GDI objects   %6lu -> %6lu   (%s)\n", before.gdi, after.gdi, g_gdiSource);
+        std::printf("  GDI objects   %6lu -> %6lu   (%s)\n", before.gdi, after.gdi,
+                    after.gdiSource);
     else
         std::printf("  GDI objects   not countable here\n");
     std::printf("  USER objects  %6lu -> %6lu   (windows, where GetGuiResources gives 0)\n",

@@ -1,5 +1,6 @@
 #include "HttpResponse.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ipp {
@@ -50,142 +51,245 @@ bool ParseSize(const std::string& text, int base, std::size_t& value) {
     return true;
 }
 
-// Decodes chunked data starting at pos. Complete when the last chunk and the
-// trailer's empty line have arrived.
-HttpParse Dechunk(const char* data, std::size_t length, std::size_t pos, std::string& body) {
-    body.clear();
-    for (;;) {
-        const char* lineEnd = static_cast<const char*>(std::memchr(data + pos, '\n', length - pos));
-        if (!lineEnd)
-            return length - pos > 1024 ? HttpParse::Malformed : HttpParse::NeedMore;
-        std::string line(data + pos, static_cast<std::size_t>(lineEnd - (data + pos)));
-        pos = static_cast<std::size_t>(lineEnd - data) + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        std::size_t semicolon = line.find(';'); // chunk extensions are ignored
-        std::size_t size = 0;
-        if (!ParseSize(Trim(line.substr(0, semicolon)), 16, size))
-            return HttpParse::Malformed;
-        if (size > kMaxHttpBody || body.size() + size > kMaxHttpBody)
-            return HttpParse::TooLarge;
-        if (size == 0) {
-            // Trailer fields, then an empty line.
-            for (;;) {
-                const char* end =
-                    static_cast<const char*>(std::memchr(data + pos, '\n', length - pos));
-                if (!end)
-                    return HttpParse::NeedMore;
-                std::size_t n = static_cast<std::size_t>(end - (data + pos));
-                pos += n + 1;
-                if (n == 0 || (n == 1 && data[pos - 2] == '\r'))
-                    return HttpParse::Complete;
-            }
-        }
-        if (length - pos > size && data[pos + size] != '\r' && data[pos + size] != '\n')
-            return HttpParse::Malformed;
-        if (length - pos < size + 2)
-            return HttpParse::NeedMore;
-        body.append(data + pos, size);
-        pos += size;
-        if (data[pos] == '\r')
-            ++pos;
-        if (pos >= length || data[pos] != '\n')
-            return HttpParse::Malformed;
-        ++pos;
-    }
+} // namespace
+
+HttpParse HttpResponseReader::Fail(HttpParse why) {
+    result_ = why;
+    step_ = Step::Done;
+    return result_;
 }
 
-} // namespace
+HttpParse HttpResponseReader::Finished() {
+    result_ = HttpParse::Complete;
+    step_ = Step::Done;
+    return result_;
+}
+
+// True with the line (its CR removed) in line_; false when all bytes went into a
+// line still open, or (lineTooLong_) when the line would pass the limit, LF included.
+bool HttpResponseReader::TakeLine(const char*& data, const char* end, std::size_t limit) {
+    const auto* lineEnd =
+        static_cast<const char*>(std::memchr(data, '\n', static_cast<std::size_t>(end - data)));
+    const char* stop = lineEnd ? lineEnd : end;
+    const auto n = static_cast<std::size_t>(stop - data);
+    if (line_.size() + n + (lineEnd ? 1 : 0) > limit) {
+        lineTooLong_ = true;
+        return false;
+    }
+    line_.append(data, n);
+    data = lineEnd ? lineEnd + 1 : end;
+    if (!lineEnd)
+        return false;
+    if (!line_.empty() && line_.back() == '\r')
+        line_.pop_back();
+    return true;
+}
+
+HttpParse HttpResponseReader::OnStatusLine() {
+    const std::string& s = line_;
+    if (s.compare(0, 7, "HTTP/1.") != 0 || s.size() < 12 || s[8] != ' ')
+        return Fail(HttpParse::Malformed);
+    std::size_t code = 0;
+    if (!ParseSize(s.substr(9, 3), 10, code) || code < 100 || code > 999)
+        return Fail(HttpParse::Malformed);
+    response_.status = static_cast<int>(code);
+    step_ = Step::HeaderLine;
+    return HttpParse::NeedMore;
+}
+
+HttpParse HttpResponseReader::OnHeaderLine() {
+    if (line_.empty())
+        return OnHeaderEnd();
+    if (++headerFields_ > kMaxHttpHeaderFields)
+        return Fail(HttpParse::TooLarge);
+    std::size_t colon = line_.find(':');
+    if (colon == std::string::npos)
+        return Fail(HttpParse::Malformed);
+    std::string name = Trim(line_.substr(0, colon));
+    std::string value = Trim(line_.substr(colon + 1));
+    if (EqualsNoCase(name, "content-length")) {
+        std::size_t length = 0;
+        if (!ParseSize(value, 10, length))
+            return Fail(HttpParse::Malformed);
+        // Two different lengths: no way to tell where the body ends.
+        if (haveLength_ && length != remaining_)
+            return Fail(HttpParse::Malformed);
+        remaining_ = length;
+        haveLength_ = true;
+    } else if (EqualsNoCase(name, "transfer-encoding")) {
+        std::string lowered(value);
+        std::transform(lowered.begin(), lowered.end(), lowered.begin(), Lower);
+        chunked_ = lowered.find("chunked") != std::string::npos;
+    } else if (EqualsNoCase(name, "content-type")) {
+        response_.contentType = value;
+    }
+    return HttpParse::NeedMore;
+}
+
+HttpParse HttpResponseReader::OnHeaderEnd() {
+    const int status = response_.status;
+    if (status < 200) {
+        // An interim answer: the final one follows on the same connection. We
+        // never ask to switch protocols, so 101 is not an answer to us.
+        if (status == 101 || ++interimAnswers_ > kMaxHttpInterimAnswers)
+            return Fail(HttpParse::Malformed);
+        response_ = HttpResponse{};
+        step_ = Step::StatusLine;
+        headerBytes_ = 0;
+        headerFields_ = 0;
+        chunked_ = false;
+        haveLength_ = false;
+        remaining_ = 0;
+        return HttpParse::NeedMore;
+    }
+    if (status == 204 || status == 304)
+        return Finished();
+    if (chunked_) {
+        step_ = Step::ChunkSize;
+        return HttpParse::NeedMore;
+    }
+    if (haveLength_) {
+        if (remaining_ > kMaxHttpBody)
+            return Fail(HttpParse::TooLarge);
+        if (remaining_ == 0)
+            return Finished();
+        step_ = Step::BodyByLength;
+        return HttpParse::NeedMore;
+    }
+    step_ = Step::BodyUntilClose;
+    return HttpParse::NeedMore;
+}
+
+HttpParse HttpResponseReader::OnChunkSize() {
+    std::size_t semicolon = line_.find(';'); // chunk extensions are ignored
+    std::size_t size = 0;
+    if (!ParseSize(Trim(line_.substr(0, semicolon)), 16, size))
+        return Fail(HttpParse::Malformed);
+    if (size > kMaxHttpBody - response_.body.size())
+        return Fail(HttpParse::TooLarge);
+    if (size == 0) {
+        // Trailer fields, then an empty line, bounded like the header.
+        step_ = Step::TrailerLine;
+        headerBytes_ = 0;
+        headerFields_ = 0;
+        return HttpParse::NeedMore;
+    }
+    remaining_ = size;
+    step_ = Step::ChunkData;
+    return HttpParse::NeedMore;
+}
+
+HttpParse HttpResponseReader::OnTrailerLine() {
+    if (line_.empty())
+        return Finished();
+    if (++headerFields_ > kMaxHttpHeaderFields)
+        return Fail(HttpParse::TooLarge);
+    return HttpParse::NeedMore;
+}
+
+HttpParse HttpResponseReader::Feed(const char* data, std::size_t length) {
+    if (result_ != HttpParse::NeedMore || !data)
+        return result_;
+    const char* p = data;
+    const char* const end = data + length;
+    while (p < end && result_ == HttpParse::NeedMore) {
+        switch (step_) {
+        case Step::StatusLine:
+        case Step::HeaderLine:
+        case Step::TrailerLine: {
+            const std::size_t before = line_.size();
+            const char* start = p;
+            if (!TakeLine(p, end, kMaxHttpHeader - headerBytes_)) {
+                if (lineTooLong_)
+                    return Fail(HttpParse::TooLarge);
+                break;
+            }
+            headerBytes_ += before + static_cast<std::size_t>(p - start);
+            HttpParse r = step_ == Step::StatusLine   ? OnStatusLine()
+                          : step_ == Step::HeaderLine ? OnHeaderLine()
+                                                      : OnTrailerLine();
+            line_.clear();
+            if (r != HttpParse::NeedMore)
+                return r;
+            break;
+        }
+        case Step::ChunkSize: {
+            const std::size_t before = line_.size();
+            const char* start = p;
+            if (!TakeLine(p, end, kMaxHttpChunkLine)) {
+                if (lineTooLong_)
+                    return Fail(HttpParse::Malformed);
+                break;
+            }
+            framingBytes_ += before + static_cast<std::size_t>(p - start);
+            if (framingBytes_ > kMaxHttpChunkFraming)
+                return Fail(HttpParse::TooLarge);
+            HttpParse r = OnChunkSize();
+            line_.clear();
+            if (r != HttpParse::NeedMore)
+                return r;
+            break;
+        }
+        case Step::ChunkData:
+        case Step::BodyByLength: {
+            const std::size_t n = std::min(remaining_, static_cast<std::size_t>(end - p));
+            response_.body.append(p, n);
+            p += n;
+            remaining_ -= n;
+            if (remaining_ == 0) {
+                if (step_ == Step::BodyByLength)
+                    return Finished();
+                step_ = Step::ChunkEnd;
+            }
+            break;
+        }
+        case Step::ChunkEnd: {
+            // The data's CR LF (or bare LF); anything else means the size lied.
+            const char c = *p++;
+            if (++framingBytes_ > kMaxHttpChunkFraming)
+                return Fail(HttpParse::TooLarge);
+            if (c == '\n') {
+                line_.clear();
+                step_ = Step::ChunkSize;
+            } else if (c == '\r' && line_.empty()) {
+                line_.push_back(c);
+            } else {
+                return Fail(HttpParse::Malformed);
+            }
+            break;
+        }
+        case Step::BodyUntilClose: {
+            const auto n = static_cast<std::size_t>(end - p);
+            if (n > kMaxHttpBody - response_.body.size())
+                return Fail(HttpParse::TooLarge);
+            response_.body.append(p, n);
+            p = end;
+            break;
+        }
+        case Step::Done:
+            p = end;
+            break;
+        }
+    }
+    return result_;
+}
+
+HttpParse HttpResponseReader::Finish() {
+    if (result_ != HttpParse::NeedMore)
+        return result_;
+    if (step_ == Step::BodyUntilClose)
+        return Finished();
+    return Fail(HttpParse::Malformed);
+}
 
 HttpParse ParseHttpResponse(const char* data, std::size_t length, bool connectionClosed,
                             HttpResponse& out) {
-    out = HttpResponse{};
-    if (!data)
-        return HttpParse::NeedMore;
-    // The header ends with an empty line.
-    std::size_t headerEnd = std::string::npos;
-    std::size_t bodyStart = 0;
-    for (std::size_t i = 0; i + 1 < length && i < kMaxHttpHeader; ++i) {
-        if (data[i] == '\n' && data[i + 1] == '\n') {
-            headerEnd = i;
-            bodyStart = i + 2;
-            break;
-        }
-        if (i + 3 < length && data[i] == '\r' && data[i + 1] == '\n' && data[i + 2] == '\r' &&
-            data[i + 3] == '\n') {
-            headerEnd = i;
-            bodyStart = i + 4;
-            break;
-        }
-    }
-    if (headerEnd == std::string::npos) {
-        if (length >= kMaxHttpHeader)
-            return HttpParse::TooLarge;
-        return connectionClosed ? HttpParse::Malformed : HttpParse::NeedMore;
-    }
-
-    std::string header(data, headerEnd);
-    std::size_t lineEnd = header.find('\n');
-    std::string statusLine = header.substr(0, lineEnd);
-    if (!statusLine.empty() && statusLine.back() == '\r')
-        statusLine.pop_back();
-    if (statusLine.compare(0, 7, "HTTP/1.") != 0 || statusLine.size() < 12 || statusLine[8] != ' ')
-        return HttpParse::Malformed;
-    std::size_t code = 0;
-    if (!ParseSize(statusLine.substr(9, 3), 10, code) || code < 100 || code > 999)
-        return HttpParse::Malformed;
-    out.status = static_cast<int>(code);
-
-    bool chunked = false;
-    bool haveLength = false;
-    std::size_t contentLength = 0;
-    std::size_t pos = lineEnd == std::string::npos ? header.size() : lineEnd + 1;
-    while (pos < header.size()) {
-        std::size_t end = header.find('\n', pos);
-        if (end == std::string::npos)
-            end = header.size();
-        std::string line = header.substr(pos, end - pos);
-        pos = end + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        std::size_t colon = line.find(':');
-        if (colon == std::string::npos)
-            return HttpParse::Malformed;
-        std::string name = Trim(line.substr(0, colon));
-        std::string value = Trim(line.substr(colon + 1));
-        if (EqualsNoCase(name, "content-length")) {
-            if (!ParseSize(value, 10, contentLength))
-                return HttpParse::Malformed;
-            haveLength = true;
-        } else if (EqualsNoCase(name, "transfer-encoding")) {
-            std::string lowered;
-            for (char c : value)
-                lowered.push_back(Lower(c));
-            chunked = lowered.find("chunked") != std::string::npos;
-        } else if (EqualsNoCase(name, "content-type")) {
-            out.contentType = value;
-        }
-    }
-
-    // Informational and bodiless answers.
-    if (out.status < 200 || out.status == 204 || out.status == 304)
-        return HttpParse::Complete;
-    if (chunked)
-        return Dechunk(data, length, bodyStart, out.body);
-    if (haveLength) {
-        if (contentLength > kMaxHttpBody)
-            return HttpParse::TooLarge;
-        if (length - bodyStart < contentLength)
-            return connectionClosed ? HttpParse::Malformed : HttpParse::NeedMore;
-        out.body.assign(data + bodyStart, contentLength);
-        return HttpParse::Complete;
-    }
-    if (length - bodyStart > kMaxHttpBody)
-        return HttpParse::TooLarge;
-    if (!connectionClosed)
-        return HttpParse::NeedMore;
-    out.body.assign(data + bodyStart, length - bodyStart);
-    return HttpParse::Complete;
+    HttpResponseReader reader;
+    HttpParse p = reader.Feed(data, length);
+    if (p == HttpParse::NeedMore && connectionClosed)
+        p = reader.Finish();
+    out = std::move(reader.Response());
+    return p;
 }
 
 std::string MakeIppPost(const std::string& host, int port, const std::string& path,

@@ -2,9 +2,11 @@
 #include <cstddef>
 #include <string>
 
-// Parses an HTTP/1.x response as it arrives: status line, headers, and a body
+// Reads an HTTP/1.x response as it arrives: status line, headers, and a body
 // sized by Content-Length, by chunked transfer coding, or by the end of the
-// connection. Pure and bounded: a body above the limit is refused.
+// connection. Interim (1xx) answers before the final one are skipped. Pure and
+// bounded: each byte is looked at a constant number of times however the bytes
+// are split, and every count and size a peer controls has a limit.
 namespace ipp {
 
 enum class HttpParse { Complete, NeedMore, Malformed, TooLarge };
@@ -15,11 +17,66 @@ struct HttpResponse {
     std::string body;
 };
 
+// The header block of one answer (status line and fields), and a chunked body's trailer.
 constexpr std::size_t kMaxHttpHeader = 16 * 1024;
+constexpr std::size_t kMaxHttpHeaderFields = 100;
 constexpr std::size_t kMaxHttpBody = 4 * 1024 * 1024;
+// One chunk-size line with its extensions.
+constexpr std::size_t kMaxHttpChunkLine = 1024;
+// All chunk-size lines and chunk ends of one body together.
+constexpr std::size_t kMaxHttpChunkFraming = 1024 * 1024;
+constexpr int kMaxHttpInterimAnswers = 8;
 
-// data/length: everything received so far. connectionClosed: the peer closed,
-// so a body without length ends here.
+class HttpResponseReader {
+public:
+    // Takes the next bytes received; returns the state after them. Once the
+    // answer is complete or refused, later bytes change nothing.
+    HttpParse Feed(const char* data, std::size_t length);
+    // The peer closed the connection: a body without a length ends here.
+    HttpParse Finish();
+
+    HttpParse State() const { return result_; }
+    const HttpResponse& Response() const { return response_; }
+    HttpResponse& Response() { return response_; }
+
+private:
+    enum class Step {
+        StatusLine,
+        HeaderLine,
+        BodyByLength,
+        BodyUntilClose,
+        ChunkSize,
+        ChunkData,
+        ChunkEnd,
+        TrailerLine,
+        Done,
+    };
+
+    // Collects a line up to its '\n' without it; false while the line is still open.
+    bool TakeLine(const char*& data, const char* end, std::size_t limit);
+    HttpParse OnStatusLine();
+    HttpParse OnHeaderLine();
+    HttpParse OnHeaderEnd();
+    HttpParse OnChunkSize();
+    HttpParse OnTrailerLine();
+    HttpParse Fail(HttpParse why);
+    HttpParse Finished();
+
+    HttpResponse response_;
+    HttpParse result_ = HttpParse::NeedMore;
+    Step step_ = Step::StatusLine;
+    std::string line_;
+    bool lineTooLong_ = false;
+    std::size_t headerBytes_ = 0;
+    std::size_t headerFields_ = 0;
+    int interimAnswers_ = 0;
+    bool chunked_ = false;
+    bool haveLength_ = false;
+    std::size_t remaining_ = 0;
+    std::size_t framingBytes_ = 0;
+};
+
+// The whole of what was received at once; connectionClosed: the peer closed.
 HttpParse ParseHttpResponse(const char* data, std::size_t length, bool connectionClosed,
                             HttpResponse& out);
 

@@ -188,9 +188,10 @@ ExchangeResult Exchange(const std::string& uriText, const Message& request, Mess
     if (r != ExchangeResult::Ok)
         return r;
 
-    std::string received;
+    // Each piece received is read once, where it arrived; interim answers are
+    // skipped by the reader.
     char chunk[8192];
-    HttpResponse http;
+    HttpResponseReader reader;
     for (;;) {
         Wait w = WaitFor(sock.get(), false, deadline);
         if (w == Wait::Timeout)
@@ -200,21 +201,13 @@ ExchangeResult Exchange(const std::string& uriText, const Message& request, Mess
         int n = ::recv(sock.get(), chunk, sizeof chunk, 0);
         if (n < 0 && ::WSAGetLastError() == WSAEWOULDBLOCK)
             continue;
-        bool closed = n <= 0;
-        if (n > 0)
-            received.append(chunk, static_cast<std::size_t>(n));
-        HttpParse p = ParseHttpResponse(received.data(), received.size(), closed, http);
-        if (p == HttpParse::Complete && http.status == 100) {
-            // Skip an interim answer and read on.
-            std::size_t end = received.find("\r\n\r\n");
-            received.erase(0, end == std::string::npos ? received.size() : end + 4);
-            continue;
-        }
+        HttpParse p = n > 0 ? reader.Feed(chunk, static_cast<std::size_t>(n)) : reader.Finish();
         if (p == HttpParse::Complete)
             break;
-        if (p != HttpParse::NeedMore || closed)
+        if (p != HttpParse::NeedMore)
             return ExchangeResult::BadResponse;
     }
+    const HttpResponse& http = reader.Response();
     if (http.status != 200)
         return ExchangeResult::HttpError;
     if (Decode(reinterpret_cast<const uint8_t*>(http.body.data()), http.body.size(), response) !=

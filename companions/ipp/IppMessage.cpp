@@ -151,6 +151,7 @@ DecodeResult Decode(const uint8_t* data, std::size_t length, Message& out) {
     out.requestId = static_cast<int32_t>(r.U32());
 
     std::size_t attributes = 0;
+    std::size_t values = 0;
     Group* group = nullptr;
     Attribute* attribute = nullptr;
     for (;;) {
@@ -165,6 +166,8 @@ DecodeResult Decode(const uint8_t* data, std::size_t length, Message& out) {
             // Delimiter: a new attribute group.
             if (tag == 0x00)
                 return DecodeResult::Malformed;
+            if (out.groups.size() >= kMaxGroups)
+                return DecodeResult::TooLarge;
             group = &out.AddGroup(tag);
             attribute = nullptr;
             continue;
@@ -195,7 +198,7 @@ DecodeResult Decode(const uint8_t* data, std::size_t length, Message& out) {
             // An additional value with nothing to add it to.
             return DecodeResult::Malformed;
         }
-        if (attribute->values.size() >= kMaxValuesPerAttribute)
+        if (attribute->values.size() >= kMaxValuesPerAttribute || ++values > kMaxValues)
             return DecodeResult::TooLarge;
         if ((tag == kTagInteger || tag == kTagEnum) && value.size() != 4)
             return DecodeResult::Malformed;

@@ -102,8 +102,10 @@ std::string Encode(const Message& message);
 enum class DecodeResult { Ok, Truncated, Malformed, TooLarge };
 
 // Limits that keep a hostile answer from costing more than its own size.
+constexpr std::size_t kMaxGroups = 4096;
 constexpr std::size_t kMaxAttributes = 4096;
 constexpr std::size_t kMaxValuesPerAttribute = 1024;
+constexpr std::size_t kMaxValues = 65536;
 
 DecodeResult Decode(const uint8_t* data, std::size_t length, Message& out);
 

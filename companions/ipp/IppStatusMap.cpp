@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "companions/klapi/SupplyRules.h"
+
 namespace ipp {
 
 namespace {
@@ -26,8 +28,9 @@ enum class Effect {
     InkLow,    // warning 0x10 + slot per low ink
 };
 
-// One row per IPP condition, in order of precedence: the first reason of the
-// printer that has a row decides the state; warnings add up.
+// One row per IPP condition. Of the printer's reasons with a row that sets the
+// state, the most severe decides ("-error" or no suffix, then "-warning", then
+// "-report"); of those alike in severity, the first in this order. Warnings add up.
 //   reason keyword (severity suffix removed) -> what the reply says, and the
 //   status the library then shows.
 struct Row {
@@ -52,8 +55,8 @@ const Row kRows[] = {
     {"offline", Effect::Offline, 0},                    // 21
     {"shutdown", Effect::ShutDown, 0},                  // 24: turning off
     {"other", Effect::Error, 0x0F},                     // 9: printer error
-    {"marker-waste-almost-full", Effect::WasteFull, 0}, // 33: ink pad nearly full
-    {"marker-waste-full", Effect::WasteFull, 0},        // 33
+    {"marker-waste-almost-full", Effect::WasteFull, 0}, // 33: ink pad nearly full; also a
+    {"marker-waste-full", Effect::WasteFull, 0},        // 33  waste box with <= 10% room
     {"marker-supply-low", Effect::InkLow, 0},           // 12/13/20: ink low, with the inks named
     {"toner-low", Effect::InkLow, 0},                   // 12/13/20
 };
@@ -83,30 +86,161 @@ int ColorSlot(const std::string& color, const std::string& name) {
     return -1;
 }
 
-bool HasReason(const PrinterSnapshot& s, const char* reason) {
-    return std::find(s.reasons.begin(), s.reasons.end(), reason) != s.reasons.end();
+// The slot each ink is shown in, or -1. Inks of one colour share its slot;
+// inks of no known colour take the free slots in order; what is left over has
+// no slot (a printer with more than six inks).
+std::vector<int> SlotOfEachInk(const PrinterSnapshot& snapshot) {
+    std::vector<int> slotOf(snapshot.markers.size(), -1);
+    bool taken[kInkSlots] = {};
+    for (std::size_t i = 0; i < snapshot.markers.size(); ++i) {
+        const Marker& m = snapshot.markers[i];
+        slotOf[i] = ColorSlot(m.color, m.name);
+        if (slotOf[i] >= 0)
+            taken[slotOf[i]] = true;
+    }
+    int next = 0;
+    for (int& s : slotOf) {
+        if (s >= 0)
+            continue;
+        while (next < kInkSlots && taken[next])
+            ++next;
+        if (next < kInkSlots) {
+            s = next;
+            taken[next] = true;
+        }
+    }
+    return slotOf;
+}
+
+int Shown(const Marker& m) {
+    return supply::ShownLevel(m.level);
+}
+
+bool IsOut(int shown) {
+    return shown == 0;
+}
+
+// At or below the printer's mark; an unknown level is never low.
+bool IsLow(int shown, int mark) {
+    return shown != supply::kLevelUnknown && mark >= 0 && shown <= mark;
+}
+
+// The decisive reason: the most severe one with a row that sets the state; of
+// those alike in severity, the first row of the table.
+const Row* DecisiveRow(const PrinterSnapshot& s, const bool inkOutIsWaste) {
+    const Row* best = nullptr;
+    Severity bestSeverity = Severity::Report;
+    for (const Row& row : kRows) {
+        if (row.effect == Effect::WasteFull || row.effect == Effect::InkLow)
+            continue;
+        if (row.effect == Effect::InkOut && inkOutIsWaste)
+            continue;
+        for (std::size_t i = 0; i < s.reasons.size(); ++i) {
+            if (s.reasons[i] != row.reason)
+                continue;
+            Severity severity = i < s.severities.size() ? s.severities[i] : Severity::Error;
+            if (!best || severity > bestSeverity) {
+                best = &row;
+                bestSeverity = severity;
+            }
+        }
+    }
+    return best;
+}
+
+bool HasReasonOf(const PrinterSnapshot& s, Effect effect) {
+    for (const Row& row : kRows) {
+        if (row.effect == effect &&
+            std::find(s.reasons.begin(), s.reasons.end(), row.reason) != s.reasons.end())
+            return true;
+    }
+    return false;
+}
+
+// What the printer's inks say, slot by slot.
+struct Inks {
+    bool any = false;         // the printer has an ink in some slot
+    bool anyKnown = false;    // ... whose level is known
+    bool outAnywhere = false; // an ink is at 0, shown or not
+    bool lowAnywhere = false; // an ink is at or below its mark, shown or not
+    int level[kInkSlots] = {100, 100, 100, 100, 100, 100};
+    bool used[kInkSlots] = {};
+    bool low[kInkSlots] = {};
+    int lowest = -1; // the slot with the lowest known level
+};
+
+Inks ReadInks(const PrinterSnapshot& snapshot) {
+    Inks inks;
+    const std::vector<int> slotOf = SlotOfEachInk(snapshot);
+    bool known[kInkSlots] = {};
+    for (std::size_t i = 0; i < snapshot.markers.size(); ++i) {
+        const Marker& m = snapshot.markers[i];
+        const int shown = Shown(m);
+        const bool isLow = IsLow(shown, m.lowLevel);
+        inks.outAnywhere = inks.outAnywhere || IsOut(shown);
+        inks.lowAnywhere = inks.lowAnywhere || isLow || IsOut(shown);
+        const int s = slotOf[i];
+        if (s < 0)
+            continue;
+        inks.any = true;
+        inks.low[s] = inks.low[s] || isLow;
+        if (!inks.used[s]) {
+            inks.used[s] = true;
+            inks.level[s] = shown;
+        }
+        // A shared slot shows its emptiest known ink.
+        if (shown != supply::kLevelUnknown) {
+            inks.level[s] = known[s] ? std::min(inks.level[s], shown) : shown;
+            known[s] = true;
+            inks.anyKnown = true;
+        }
+    }
+    for (int s = 0; s < kInkSlots; ++s) {
+        if (known[s] && (inks.lowest < 0 || inks.level[s] < inks.level[inks.lowest]))
+            inks.lowest = s;
+    }
+    return inks;
+}
+
+// The ink-out reply names the inks at 0. The library counts an "NA" slot as
+// empty there as well, so an ink of unknown level reads as full instead.
+void ShowInkOut(const Inks& inks, ReplyFields& f) {
+    if (!inks.anyKnown) {
+        // Which ink is out cannot be told: no levels, and the library names them all.
+        f.sendInks = false;
+        return;
+    }
+    bool shownEmpty = false;
+    for (int s = 0; s < kInkSlots; ++s)
+        shownEmpty = shownEmpty || (inks.used[s] && f.inkLevel[s] == 0);
+    // The printer says one is out without a level of 0: the emptiest it shows,
+    // unless the empty one is an ink beyond the six slots.
+    if (!shownEmpty && !inks.outAnywhere && inks.lowest >= 0)
+        f.inkLevel[inks.lowest] = 0;
+    std::replace(f.inkLevel, f.inkLevel + kInkSlots, supply::kLevelUnknown, 100);
+}
+
+// The worst state of the printer's waste receptacles. Their levels are the room
+// left in them, as in the Printer MIB; the printer's own mark counts as nearly full.
+supply::WasteState WasteState(const PrinterSnapshot& snapshot) {
+    supply::WasteState worst = supply::WasteState::Unknown;
+    for (const Marker& m : snapshot.waste) {
+        supply::WasteState state = supply::WasteFromRemaining(m.level, 100);
+        if (state == supply::WasteState::Fine && IsLow(Shown(m), m.lowLevel))
+            state = supply::WasteState::NearFull;
+        worst = std::max(worst, state);
+    }
+    return worst;
 }
 
 } // namespace
 
 void AssignInkSlots(const PrinterSnapshot& snapshot, int slot[kInkSlots]) {
     std::fill(slot, slot + kInkSlots, -1);
-    std::vector<int> unplaced;
-    for (std::size_t i = 0; i < snapshot.markers.size(); ++i) {
-        const Marker& m = snapshot.markers[i];
-        int s = ColorSlot(m.color, m.name);
-        if (s >= 0 && slot[s] < 0)
-            slot[s] = static_cast<int>(i);
-        else
-            unplaced.push_back(static_cast<int>(i));
-    }
-    for (int i : unplaced) {
-        for (int s = 0; s < kInkSlots; ++s) {
-            if (slot[s] < 0) {
-                slot[s] = i;
-                break;
-            }
-        }
+    const std::vector<int> slotOf = SlotOfEachInk(snapshot);
+    for (std::size_t i = 0; i < slotOf.size(); ++i) {
+        if (slotOf[i] >= 0 && slot[slotOf[i]] < 0)
+            slot[slotOf[i]] = static_cast<int>(i);
     }
 }
 
@@ -114,80 +248,56 @@ ReplyFields MapSnapshot(const PrinterSnapshot& snapshot) {
     ReplyFields f;
     f.state = snapshot.state == 4 ? kStatePrinting : kStateReady;
 
-    int slot[kInkSlots];
-    AssignInkSlots(snapshot, slot);
+    Inks inks = ReadInks(snapshot);
     // A slot the printer has no ink for reads as full: the reply always has six
     // slots, and an empty or unknown one would be named as an ink to replace.
-    bool empty[kInkSlots] = {};
-    bool low[kInkSlots] = {};
-    int lowest = -1;
-    for (int s = 0; s < kInkSlots; ++s) {
-        if (slot[s] < 0)
-            continue;
-        const Marker& m = snapshot.markers[static_cast<std::size_t>(slot[s])];
-        f.sendInks = true;
-        f.inkLevel[s] = m.level < 0 ? 255 : std::min(m.level, 100);
-        empty[s] = m.level == 0;
-        low[s] = m.level >= 0 && m.lowLevel >= 0 && m.level <= m.lowLevel;
-        if (m.level >= 0 && (lowest < 0 || m.level < f.inkLevel[lowest]))
-            lowest = s;
-    }
+    f.sendInks = inks.any;
+    for (int s = 0; s < kInkSlots; ++s)
+        f.inkLevel[s] = inks.level[s];
 
-    bool decided = false;
-    bool wasteWarning = false;
-    bool inkWarning = false;
-    for (const Row& row : kRows) {
-        if (!HasReason(snapshot, row.reason))
-            continue;
-        switch (row.effect) {
+    // "Supply empty" or "low" with no ink at 0 or at its mark, while a waste box
+    // is full or nearly: the box is meant, and it is never an ink running out.
+    const supply::WasteState waste = WasteState(snapshot);
+    const bool boxNearlyFull = waste >= supply::WasteState::NearFull;
+    const bool inkOutIsWaste = boxNearlyFull && !inks.outAnywhere;
+    const bool inkLowIsWaste = boxNearlyFull && !inks.lowAnywhere;
+
+    if (const Row* row = DecisiveRow(snapshot, inkOutIsWaste)) {
+        switch (row->effect) {
         case Effect::Error:
-            if (!decided) {
-                f.state = kStateError;
-                f.error = row.error;
-                decided = true;
-            }
+            f.state = kStateError;
+            f.error = row->error;
             break;
         case Effect::InkOut:
-            if (!decided) {
-                f.state = kStateError;
-                f.error = row.error;
-                decided = true;
-                if (std::none_of(empty, empty + kInkSlots, [](bool e) { return e; }) && lowest >= 0)
-                    f.inkLevel[lowest] = 0; // the printer says one is out: the emptiest
-            }
+            f.state = kStateError;
+            f.error = row->error;
+            ShowInkOut(inks, f);
             break;
         case Effect::Offline:
-            if (!decided) {
-                f.state = kStateOffline;
-                decided = true;
-            }
+            f.state = kStateOffline;
             break;
         case Effect::ShutDown:
-            if (!decided) {
-                f.state = kStateShuttingDown;
-                decided = true;
-            }
+            f.state = kStateShuttingDown;
             break;
-        case Effect::WasteFull:
-            wasteWarning = true;
-            break;
-        case Effect::InkLow:
-            inkWarning = true;
+        default:
             break;
         }
     }
-    if (wasteWarning)
+
+    const bool inkWarning = HasReasonOf(snapshot, Effect::InkLow) && !inkLowIsWaste;
+    // A full box is the ink pad's state whichever reason, if any, told of it.
+    if (HasReasonOf(snapshot, Effect::WasteFull) || boxNearlyFull)
         f.warnings.push_back(kWarnWasteNearFull);
     if (inkWarning) {
         bool any = false;
         for (int s = 0; s < kInkSlots; ++s) {
-            if (low[s] || (f.inkLevel[s] == 0 && slot[s] >= 0)) {
+            if (inks.used[s] && (inks.low[s] || f.inkLevel[s] == 0)) {
                 f.warnings.push_back(kWarnInkLow + s);
                 any = true;
             }
         }
-        if (!any && lowest >= 0)
-            f.warnings.push_back(kWarnInkLow + lowest);
+        if (!any && inks.lowest >= 0)
+            f.warnings.push_back(kWarnInkLow + inks.lowest);
     }
     if (f.warnings.size() > 10)
         f.warnings.resize(10);

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "companions/klapi/SupplyRules.h"
+
 namespace ipp {
 
 namespace {
@@ -29,6 +31,13 @@ bool IsInk(const std::string& type) {
            type == "toner" || type == "toner-cartridge" || type == "tonerCartridge";
 }
 
+// marker-types keywords and printer-supply types of receptacles that fill.
+bool IsWaste(const std::string& type) {
+    return type == "waste-ink" || type == "waste-toner" || type == "waste-water" ||
+           type == "waste-wax" || type == "wasteInk" || type == "wasteToner" ||
+           type == "wasteWater" || type == "wasteWax";
+}
+
 // printer-supply entries are "key=value;" lists.
 std::string Field(const std::string& entry, const std::string& key) {
     std::size_t pos = 0;
@@ -45,14 +54,16 @@ std::string Field(const std::string& entry, const std::string& key) {
     return {};
 }
 
-int ToPercent(const std::string& text, int fallback) {
+// A printer-supply level or maxcapacity, a 32-bit value as in the Printer MIB;
+// -2 (unknown) when it is not one.
+long long ToLevel(const std::string& text) {
     if (text.empty())
-        return fallback;
+        return supply::kReadingUnknown;
     char* end = nullptr;
-    long v = std::strtol(text.c_str(), &end, 10);
-    if (!end || *end != '\0' || v < -3 || v > 100)
-        return fallback;
-    return static_cast<int>(v);
+    long long v = std::strtoll(text.c_str(), &end, 10);
+    if (!end || *end != '\0' || v < -2147483647LL - 1 || v > 2147483647LL)
+        return supply::kReadingUnknown;
+    return v;
 }
 
 std::string ColorOf(const std::string& colorant) {
@@ -71,6 +82,19 @@ std::string ColorOf(const std::string& colorant) {
 }
 
 } // namespace
+
+Severity ReasonSeverity(const std::string& reason) {
+    auto ends = [&](const char* suffix) {
+        std::string s(suffix);
+        return reason.size() > s.size() &&
+               reason.compare(reason.size() - s.size(), s.size(), s) == 0;
+    };
+    if (ends("-report"))
+        return Severity::Report;
+    if (ends("-warning"))
+        return Severity::Warning;
+    return Severity::Error;
+}
 
 std::string ReasonKeyword(const std::string& reason) {
     for (const char* suffix : {"-report", "-warning", "-error"}) {
@@ -93,8 +117,10 @@ bool ReadPrinterSnapshot(const Message& response, PrinterSnapshot& out) {
     if (const Attribute* state = FindIn(g, "printer-state"); state && !state->values.empty())
         out.state = state->values[0].AsInteger(0);
     for (const std::string& r : Strings(g, "printer-state-reasons")) {
-        if (r != "none")
+        if (r != "none") {
             out.reasons.push_back(ReasonKeyword(r));
+            out.severities.push_back(ReasonSeverity(r));
+        }
     }
     std::vector<std::string> model = Strings(g, "printer-make-and-model");
     if (!model.empty())
@@ -116,7 +142,9 @@ bool ReadPrinterSnapshot(const Message& response, PrinterSnapshot& out) {
             m.type = i < types.size() ? types[i] : std::string();
             m.level = i < levels.size() ? levels[i] : -1;
             m.lowLevel = i < lows.size() ? lows[i] : -1;
-            if (IsInk(m.type))
+            if (IsWaste(m.type))
+                out.waste.push_back(m);
+            else if (IsInk(m.type))
                 out.markers.push_back(m);
         }
         return true;
@@ -126,15 +154,22 @@ bool ReadPrinterSnapshot(const Message& response, PrinterSnapshot& out) {
     for (std::size_t i = 0; i < supplies.size(); ++i) {
         const std::string& s = supplies[i];
         std::string type = Field(s, "type");
-        if (!IsInk(type) || Field(s, "class") == "receptacleThatIsFilled")
+        const bool waste = IsWaste(type) || Field(s, "class") == "receptacleThatIsFilled";
+        if (!waste && !IsInk(type))
             continue;
         Marker m;
         m.type = type;
         std::string colorant = Field(s, "colorantname");
         m.name = i < descriptions.size() ? descriptions[i] : colorant;
         m.color = ColorOf(colorant);
-        m.level = ToPercent(Field(s, "level"), -1);
-        out.markers.push_back(m);
+        // Levels count in the supply's own units up to maxcapacity; percent without one.
+        const long long level = ToLevel(Field(s, "level"));
+        const int percent = supply::Percent(level, ToLevel(Field(s, "maxcapacity")));
+        if (percent >= 0)
+            m.level = percent == 0 && level > 0 ? 1 : percent; // some left is never out
+        else
+            m.level = level < 0 && level >= -3 ? static_cast<int>(level) : supply::kReadingUnknown;
+        (waste ? out.waste : out.markers).push_back(m);
     }
     return true;
 }

@@ -29,6 +29,9 @@ public:
                         int32_t* needed);
     int32_t BeginJobWatch(int32_t queue, int32_t job);
     int32_t EndJobWatch(int32_t queue, int32_t job);
+    // Returns only while the store does not ask calls of this operation (its
+    // RPC operation number) to go unanswered: a print manager that hangs.
+    void AnswerWhenAllowed(int32_t operation);
 
 private:
     bool QueuePrinter(int32_t queue, std::string* printer);

@@ -8,7 +8,7 @@
 
 namespace {
 constexpr char Magic[8] = "VRPMJS1";
-constexpr uint32_t Version = 2;
+constexpr uint32_t Version = 3;
 
 // The lock is named after the store's file, so separate stores do not share it.
 std::string MutexName(const std::string& path) {
@@ -78,6 +78,7 @@ void JobStore::InitialiseIfNew() {
     store->nextNumber = 1;
     store->failKind = NoKind;
     store->dieInOperation = -1;
+    store->hangInOperation = -1;
 }
 
 JobStore::Access::Access(JobStore& store) : mutex_(store.mutex_.get()) {

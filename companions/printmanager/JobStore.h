@@ -31,7 +31,8 @@ struct StoreHeader {
     int32_t dieInOperation; // the service ends its process inside this operation; -1 none
     uint32_t servicePid;
     uint32_t callSequence;
-    uint32_t reserved;
+    int32_t hangInOperation; // calls of this operation do not answer while set; -1 none
+    uint32_t heldCalls;      // calls that met the hang, for tests to wait on
     StoredCall calls[StoreCallCapacity];
     StoredJob jobs[StoreJobCapacity];
 };

@@ -21,6 +21,7 @@ const char Usage[] =
     "       pmctl pause|resume|cancel|fail SPOOLER_ID [--printer NAME]\n"
     "       pmctl fail-kind KIND|none      GetJobValue of KIND fails\n"
     "       pmctl die-in OPERATION|none    the service ends inside that RPC operation\n"
+    "       pmctl hang-in OPERATION|none   that operation (module or service) does not answer\n"
     "       pmctl list | calls | clear\n"
     "       pmctl wait-ready [SECONDS] | stop [SECONDS] | running\n";
 
@@ -151,8 +152,10 @@ int SetSwitch(JobStore& jobs, const std::vector<std::string>& args) {
         return 1;
     if (args[0] == "fail-kind")
         store->failKind = static_cast<int32_t>(value);
-    else
+    else if (args[0] == "die-in")
         store->dieInOperation = static_cast<int32_t>(value);
+    else
+        store->hangInOperation = static_cast<int32_t>(value);
     return 0;
 }
 
@@ -223,6 +226,7 @@ int Clear(JobStore& jobs) {
     store->callSequence = 0;
     store->failKind = NoKind;
     store->dieInOperation = -1;
+    store->hangInOperation = -1;
     return 0;
 }
 
@@ -296,7 +300,7 @@ int main(int argc, char** argv) {
         return Add(jobs, args);
     if (verb == "pause" || verb == "resume" || verb == "cancel" || verb == "fail")
         return Command(jobs, args);
-    if (verb == "fail-kind" || verb == "die-in")
+    if (verb == "fail-kind" || verb == "die-in" || verb == "hang-in")
         return SetSwitch(jobs, args);
     if (verb == "list" && args.size() == 1)
         return List(jobs);

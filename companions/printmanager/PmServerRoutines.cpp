@@ -43,6 +43,7 @@ void Arrived(int32_t operation, int32_t job = 0, int32_t kind = 0, int32_t count
     }
     if (die)
         ::TerminateProcess(::GetCurrentProcess(), 3);
+    engine->AnswerWhenAllowed(operation);
 }
 
 bool IsPlaceholder(long count, const unsigned char* bytes) {

@@ -1,4 +1,6 @@
 // The in-process print manager: the job engine behind the module's ordinals.
+// Each export is numbered with the operation the service serves it under, for
+// the store's scripted hang.
 #include <windows.h>
 
 #include "JobEngine.h"
@@ -22,32 +24,39 @@ template <typename Call> LONG Guarded(Call&& call) {
 extern "C" {
 
 LONG WINAPI KitOpenQueue(const char* printerName, const char* portName, LONG, const void*) {
+    Engine().AnswerWhenAllowed(4);
     return Guarded([&] { return Engine().OpenQueue(printerName, portName); });
 }
 
 LONG WINAPI KitCloseQueue(LONG queue) {
+    Engine().AnswerWhenAllowed(5);
     return Guarded([&] { return Engine().CloseQueue(queue); });
 }
 
 LONG WINAPI KitHasJob(LONG queue) {
+    Engine().AnswerWhenAllowed(6);
     return Guarded([&] { return Engine().HasJob(queue); });
 }
 
 LONG WINAPI KitGetCurrentJob(LONG queue) {
+    Engine().AnswerWhenAllowed(9);
     return Guarded([&] { return Engine().GetCurrentJob(queue); });
 }
 
 LONG WINAPI KitIsJobActive(LONG queue, LONG job) {
+    Engine().AnswerWhenAllowed(10);
     return Guarded([&] { return Engine().IsJobActive(queue, job); });
 }
 
 // The value's size is the one its kind has.
 LONG WINAPI KitSetJobValue(LONG queue, LONG job, LONG kind, const void* value) {
+    Engine().AnswerWhenAllowed(11);
     return Guarded(
         [&] { return Engine().SetJobValue(queue, job, kind, value, PmValueSize(kind, value)); });
 }
 
 LONG WINAPI KitGetJobValue(LONG queue, LONG job, LONG kind, void* buffer, LONG size, LONG* needed) {
+    Engine().AnswerWhenAllowed(13);
     return Guarded([&] {
         int32_t need = needed ? *needed : 0;
         int32_t result = Engine().GetJobValue(queue, job, kind, buffer, size, &need);
@@ -58,10 +67,12 @@ LONG WINAPI KitGetJobValue(LONG queue, LONG job, LONG kind, void* buffer, LONG s
 }
 
 LONG WINAPI KitBeginJobWatch(LONG queue, LONG job) {
+    Engine().AnswerWhenAllowed(14);
     return Guarded([&] { return Engine().BeginJobWatch(queue, job); });
 }
 
 LONG WINAPI KitEndJobWatch(LONG queue, LONG job) {
+    Engine().AnswerWhenAllowed(15);
     return Guarded([&] { return Engine().EndJobWatch(queue, job); });
 }
 

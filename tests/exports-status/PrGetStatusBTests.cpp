@@ -172,6 +172,19 @@ TEST_F(PrGetStatusBTest, LibraryErrorTakesTheFailureStep) {
     EXPECT_TRUE(ReadBinary(key_, "Status").empty());
 }
 
+// A size probe that answers "too small" without a size is a broken answer, not a
+// busy channel: both reply paths take the failure step.
+TEST_F(PrGetStatusBTest, TooSmallWithoutASizeTakesTheFailureStepOnBothPaths) {
+    sim_.Fail("KLGetStatus", KL_BUFFER_TOO_SMALL);
+    Outputs o = Query(4, Open(4), 1);
+    EXPECT_EQ(o.rc, 1) << "not -1 (in use)";
+    EXPECT_EQ(o.result, PQIF_RESULT_COMM_ERROR);
+    EXPECT_EQ(ComStatus(), 4u);
+    o = Query(ChannelIdRecord, Open(ChannelIdRecord), 1);
+    EXPECT_EQ(o.rc, 1);
+    EXPECT_EQ(o.result, PQIF_RESULT_COMM_ERROR);
+}
+
 TEST_F(PrGetStatusBTest, RejectedRepliesTakeTheFailureStep) {
     const int channel = Open(4);
     const std::string rejected[] = {

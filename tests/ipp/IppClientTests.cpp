@@ -55,6 +55,14 @@ TEST(IppClient, MalformedAnswersAreRefusedWithoutCrash) {
     EXPECT_EQ(Ask(server.Uri()), ipp::ExchangeResult::BadResponse);
 }
 
+TEST(IppClient, AnInterimAnswerInTheSamePieceAsTheFinalOneIsSkipped) {
+    // Bare line feeds, as some embedded servers send them.
+    const std::string ok = std::string("\x02\x00\x00\x00\x00\x00\x00\x01", 8) + "\x03";
+    ipptest::ScriptedServer server("HTTP/1.1 100 Continue\n\nHTTP/1.1 200 OK\nContent-Length: " +
+                                   std::to_string(ok.size()) + "\n\n" + ok);
+    EXPECT_EQ(Ask(server.Uri()), ipp::ExchangeResult::Ok);
+}
+
 TEST(IppClient, ASilentPrinterCostsNoMoreThanTheTimeout) {
     ipptest::ScriptedServer server("", true);
     ULONGLONG start = ::GetTickCount64();

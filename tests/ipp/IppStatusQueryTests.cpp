@@ -21,6 +21,14 @@ const std::string kSixInks =
     "marker-colors=#000000,#00FFFF,#FF00FF,#FFFF00,#80FFFF,#FF80FF "
     "marker-types=ink-cartridge,ink-cartridge,ink-cartridge,ink-cartridge,ink-cartridge,"
     "ink-cartridge marker-low-levels=15,15,15,15,15,15 marker-levels=80,70,60,50,40,30\n";
+// The same six inks and a maintenance box with this much room left in it.
+std::string WithWasteBox(int room, const char* reasons = "") {
+    return std::string(*reasons ? std::string("STATE: +") + reasons + "\n" : "") +
+           "ATTR: marker-names=Black,Cyan,Magenta,Yellow,LightCyan,LightMagenta,Box "
+           "marker-types=ink-cartridge,ink-cartridge,ink-cartridge,ink-cartridge,ink-cartridge,"
+           "ink-cartridge,waste-ink marker-levels=80,70,60,50,40,30," +
+           std::to_string(room) + "\n";
+}
 const std::string kClearReasons =
     "STATE: -cover-open,media-needed,media-jam,marker-supply-low,marker-supply-empty,"
     "marker-waste-almost-full,paused\n";
@@ -107,6 +115,15 @@ TEST_F(IppStatusQueryTest, EachPrinterConditionGivesItsResult) {
         {"ink pad", "STATE: +marker-waste-almost-full\n", "marker-waste-almost-full",
          PQIF_RESULT_MAINTENANCE, PQIF_ITEM_MAINTENANCE, 4},
         {"offline", "STATE: +paused\n", "paused", PQIF_RESULT_ERROR, PQIF_ITEM_ERROR, 5},
+        // Supplies read as a person would.
+        {"ink pad by the box's level", WithWasteBox(5), nullptr, PQIF_RESULT_MAINTENANCE,
+         PQIF_ITEM_MAINTENANCE, 4},
+        {"a full box is no ink out", WithWasteBox(0, "marker-supply-empty"), "marker-supply-empty",
+         PQIF_RESULT_MAINTENANCE, PQIF_ITEM_MAINTENANCE, 4},
+        {"unknown levels are not ink out", "ATTR: marker-levels=-1,-2,-3,50,40,30\n", nullptr,
+         PQIF_RESULT_READY, PQIF_ITEM_READY, 4},
+        {"several reasons at once", "STATE: +media-jam,cover-open,marker-supply-low\n", "media-jam",
+         PQIF_RESULT_COVER_OPEN, PQIF_ITEM_ERROR, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -3,6 +3,7 @@
 // interfaces. Thread-safe: the worker thread calls it while tests script it.
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <functional>
 #include <initializer_list>
@@ -16,6 +17,46 @@
 
 #include "jobs/JobMonitor.h"
 #include "jobs/PmValueKinds.h"
+
+// Holds the calls named in it until they are let go: a print manager or a
+// spooler that does not answer.
+class Hang {
+public:
+    void In(const std::string& call) {
+        std::lock_guard<std::mutex> hold(lock_);
+        calls_.insert(call);
+    }
+    void LetGo() {
+        std::lock_guard<std::mutex> hold(lock_);
+        calls_.clear();
+        letGo_.notify_all();
+    }
+    // Called at the start of each call of the fakes.
+    void At(const char* call) {
+        std::unique_lock<std::mutex> hold(lock_);
+        if (!calls_.count(call))
+            return;
+        ++held_;
+        letGo_.wait(hold, [&] { return !calls_.count(call); });
+        --held_;
+        ++passed_;
+    }
+    int Held() {
+        std::lock_guard<std::mutex> hold(lock_);
+        return held_;
+    }
+    int Passed() {
+        std::lock_guard<std::mutex> hold(lock_);
+        return passed_;
+    }
+
+private:
+    std::mutex lock_;
+    std::condition_variable letGo_;
+    std::set<std::string> calls_;
+    int held_ = 0;
+    int passed_ = 0;
+};
 
 struct FakeJob {
     int32_t number = 0;
@@ -35,6 +76,7 @@ struct FakeJob {
 
 class FakePrintManager {
 public:
+    Hang hang; // outside the lock: a held call must not block the test's scripting
     std::mutex lock;
     std::vector<FakeJob> jobs; // in queue order
     bool failOpen = false;
@@ -84,36 +126,46 @@ public:
     explicit FakeClient(std::shared_ptr<FakePrintManager> pm) : pm_(std::move(pm)) {}
 
     uintptr_t Open(const char*, const char*, int32_t) override {
+        pm_->hang.At("Open");
         std::lock_guard<std::mutex> hold(pm_->lock);
         ++pm_->opens;
         return pm_->failOpen ? 0 : 1;
     }
     int32_t Close() override {
+        pm_->hang.At("Close");
         std::lock_guard<std::mutex> hold(pm_->lock);
         ++pm_->closes;
         return 1;
     }
     int32_t OpenQueue(const char*, const char*, int32_t, const void*) override {
+        pm_->hang.At("OpenQueue");
         std::lock_guard<std::mutex> hold(pm_->lock);
         ++pm_->openQueues;
         return pm_->failOpenQueue ? 0 : 77;
     }
-    int32_t CloseQueue(int32_t) override { return 1; }
+    int32_t CloseQueue(int32_t) override {
+        pm_->hang.At("CloseQueue");
+        return 1;
+    }
     int32_t HasJob(int32_t) override {
+        pm_->hang.At("HasJob");
         std::lock_guard<std::mutex> hold(pm_->lock);
         return pm_->Current() ? 1 : 0;
     }
     int32_t GetCurrentJob(int32_t) override {
+        pm_->hang.At("GetCurrentJob");
         std::lock_guard<std::mutex> hold(pm_->lock);
         FakeJob* job = pm_->Current();
         return job ? job->number : 0;
     }
     int32_t IsJobActive(int32_t, int32_t number) override {
+        pm_->hang.At("IsJobActive");
         std::lock_guard<std::mutex> hold(pm_->lock);
         FakeJob* job = pm_->Find(number);
         return job && job->active ? 1 : 0;
     }
     int32_t SetJobValue(int32_t, int32_t number, int32_t kind, const void* value) override {
+        pm_->hang.At("SetJobValue");
         std::lock_guard<std::mutex> hold(pm_->lock);
         if (kind != PmKind::Command || !pm_->Find(number))
             return 0;
@@ -124,6 +176,7 @@ public:
     }
     int32_t GetJobValue(int32_t, int32_t number, int32_t kind, void* buffer, int32_t size,
                         int32_t* needed) override {
+        pm_->hang.At("GetJobValue");
         std::lock_guard<std::mutex> hold(pm_->lock);
         ++pm_->reads;
         FakeJob* job = pm_->Find(number);
@@ -173,11 +226,13 @@ public:
         }
     }
     int32_t BeginJobWatch(int32_t, int32_t) override {
+        pm_->hang.At("BeginJobWatch");
         std::lock_guard<std::mutex> hold(pm_->lock);
         ++pm_->watchBegins;
         return 1;
     }
     int32_t EndJobWatch(int32_t, int32_t) override {
+        pm_->hang.At("EndJobWatch");
         std::lock_guard<std::mutex> hold(pm_->lock);
         ++pm_->watchEnds;
         return 1;
@@ -204,7 +259,10 @@ public:
     int opens = 0;
     std::vector<std::vector<int32_t>> asked; // per look, in order
 
+    Hang hang;
+
     std::unique_ptr<SpoolerView> Open(const std::string&) override {
+        hang.At("Open");
         std::lock_guard<std::mutex> hold(lock);
         ++opens;
         if (openFails)

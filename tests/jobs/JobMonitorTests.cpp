@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <random>
 #include <string>
 #include <thread>
@@ -355,18 +357,110 @@ TEST_F(JobMonitorTest, DocumentReadLaterWhenTheHeaderHadNone) {
     (void)number;
 }
 
-TEST_F(JobMonitorTest, DestructorWaitsForTheRun) {
+// Runs call on another thread; false when it has not returned within limitMs
+// (it is then left running, and the test has failed).
+bool ReturnsWithin(int limitMs, std::function<void()> call, long* tookMs = nullptr) {
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    auto start = std::chrono::steady_clock::now();
+    std::thread runner([call = std::move(call), done] {
+        call();
+        *done = true;
+    });
+    bool returned = WaitFor([&] { return done->load(); }, limitMs);
+    if (tookMs)
+        *tookMs = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                        std::chrono::steady_clock::now() - start)
+                                        .count());
+    if (returned)
+        runner.join();
+    else
+        runner.detach();
+    return returned;
+}
+
+// The bound the destructor keeps: twice the stop wait, plus room for a loaded machine.
+constexpr int DestructorLimitMs = 2 * 1000 + 1500;
+
+TEST_F(JobMonitorTest, EndWhileAJobPrintsStopsTheRunAtOnce) {
+    monitor = Make(1000); // the run sleeps a second between refreshes
     Watched(60);
     monitor->AddJob(60);
+    ASSERT_TRUE(RefreshesPass(1));
+    JobMonitor* raw = monitor.release();
+    long took = 0;
+    ASSERT_TRUE(ReturnsWithin(
+        DestructorLimitMs, [raw] { delete raw; }, &took))
+        << "the end of the window waited for the job to finish";
+    EXPECT_LT(took, 900) << "a sleeping run wakes up for the stop";
+    EXPECT_EQ(Read(&FakePrintManager::watchEnds), 1) << "the print manager hears the watch end";
+    EXPECT_EQ(Read(&FakePrintManager::closes), 1);
+    pm->With([](FakePrintManager& p) { EXPECT_TRUE(p.jobs[0].active); });
+}
+
+TEST_F(JobMonitorTest, EndWhileThePrintManagerHangsReturnsWithinTheBound) {
+    Watched(61);
+    monitor->AddJob(61);
     ASSERT_TRUE(WaitFor([&] { return Read(&FakePrintManager::watchBegins) == 1; }));
-    std::thread ender([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        pm->With([](FakePrintManager& p) { p.jobs[0].active = false; });
-    });
-    monitor.reset();
-    EXPECT_EQ(Read(&FakePrintManager::closes), 1) << "the client was closed before the end";
+    pm->hang.In("IsJobActive");
+    ASSERT_TRUE(WaitFor([&] { return pm->hang.Held() == 1; }));
+    JobMonitor* raw = monitor.release();
+    ASSERT_TRUE(ReturnsWithin(DestructorLimitMs, [raw] { delete raw; }))
+        << "the end of the window waited for a print manager that never answers";
+    // The run that was let go ends on its own once the call comes back.
+    pm->hang.LetGo();
+    EXPECT_TRUE(WaitFor([&] { return Read(&FakePrintManager::closes) == 1; }));
     EXPECT_EQ(Read(&FakePrintManager::watchEnds), 1);
-    ender.join();
+}
+
+TEST_F(JobMonitorTest, EmptyPrinterNameNeverHoldsTheEnd) {
+    auto shared = pm;
+    monitor = std::make_unique<JobMonitor>(
+        [shared] { return std::make_unique<FakeClient>(shared); }, spooler, JobMonitorTiming{1, 0});
+    monitor->SetPrinter("", "USB001");
+    monitor->AddJob(62); // the print manager never reports it, the spooler cannot be asked
+    ASSERT_TRUE(WaitFor([&] { return Read(&FakePrintManager::openQueues) >= 3; }));
+    JobMonitor* raw = monitor.release();
+    EXPECT_TRUE(ReturnsWithin(DestructorLimitMs, [raw] { delete raw; }));
+    EXPECT_TRUE(WaitFor([&] { return Read(&FakePrintManager::closes) == 1; }));
+}
+
+TEST_F(JobMonitorTest, AddJobNeverWaitsForTheRunBefore) {
+    Watched(63);
+    monitor->AddJob(63);
+    ASSERT_TRUE(WaitFor([&] { return Read(&FakePrintManager::watchBegins) == 1; }));
+    pm->hang.In("Close"); // the run ends, but its print manager does not let it go
+    pm->With([](FakePrintManager& p) { p.jobs[0].active = false; });
+    ASSERT_TRUE(WaitFor([&] { return pm->hang.Held() == 1; }));
+    ASSERT_EQ(monitor->GetJobCount(), 0);
+
+    Watched(64);
+    JobMonitor* raw = monitor.get();
+    int added = -1;
+    bool returned = ReturnsWithin(1000, [raw, &added] { added = raw->AddJob(64); });
+    if (!returned) {
+        pm->hang.LetGo(); // lets the waiting AddJob finish before the fixture ends
+        ASSERT_TRUE(WaitFor([&] { return added != -1; }));
+        FAIL() << "AddJob waited for the previous run's print manager";
+    }
+    EXPECT_EQ(added, 1);
+    EXPECT_TRUE(WaitFor([&] { return Read(&FakePrintManager::watchBegins) == 2; }))
+        << "a new run follows the new job while the old one still closes";
+    pm->hang.LetGo();
+}
+
+TEST_F(JobMonitorTest, SlowSpoolerNeverHoldsTheWindowsCalls) {
+    spooler->hang.In("Open");
+    Watched(65);
+    monitor->AddJob(65);
+    ASSERT_TRUE(WaitFor([&] { return spooler->hang.Held() == 1; }));
+    JobMonitor* raw = monitor.get();
+    EXPECT_TRUE(ReturnsWithin(1000, [raw] {
+        raw->GetJobCount();
+        raw->GetJobInfo(nullptr);
+        raw->RequestCommand(65, 3);
+        raw->AddJob(66);
+    })) << "the window's calls waited for the spooler";
+    spooler->hang.LetGo();
 }
 
 // Many threads use the monitor while its worker watches quickly advancing jobs.

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <stdexcept>
+#include <thread>
 
 #include "jobs/SehFrame.h"
 #include "jobs/SehGuard.h"
@@ -95,6 +96,62 @@ TEST(SehGuardTest, UnwindRunsTheHandlersOfInnerFrames) {
     EXPECT_EQ(searched, 1);
     EXPECT_EQ(unwound, 1);
     EXPECT_EQ(PqifSehTop(), top) << "the inner frame is off the chain after the unwind";
+}
+
+// A frame whose unwind handler faults, as a stub's finally block may when the
+// reply it frees was broken: the second fault comes back to the guard too.
+EXCEPTION_DISPOSITION __cdecl FaultingUnwindHandler(EXCEPTION_RECORD* record, void*, CONTEXT*,
+                                                    void*) {
+    if (record->ExceptionFlags & (EH_UNWINDING | EH_EXIT_UNWIND)) {
+        volatile int* nowhere = nullptr;
+        // cppcheck-suppress nullPointer ; the fault is the point
+        *nowhere = 2;
+    }
+    return ExceptionContinueSearch;
+}
+
+__attribute__((noinline)) void RaiseUnderFaultingFrame() {
+    EXCEPTION_REGISTRATION_RECORD inner{};
+    inner.Handler = reinterpret_cast<PEXCEPTION_ROUTINE>(&FaultingUnwindHandler);
+    PqifSehPush(&inner);
+    ::RaiseException(0xE0000004, 0, 0, nullptr);
+    PqifSehPop(&inner);
+}
+
+TEST(SehGuardTest, FaultDuringTheUnwindComesBackToTheGuard) {
+    EXCEPTION_REGISTRATION_RECORD* top = PqifSehTop();
+    for (int i = 0; i < 3; ++i) {
+        SehOutcome outcome = CatchStructured([] { RaiseUnderFaultingFrame(); });
+        EXPECT_TRUE(outcome.raised);
+        EXPECT_EQ(PqifSehTop(), top);
+    }
+    // The guard still works afterwards, on this thread and on another.
+    EXPECT_TRUE(CatchStructured([] { ::RaiseException(0xE0000005, 0, 0, nullptr); }).raised);
+    std::thread other([] {
+        SehOutcome outcome = CatchStructured([] { RaiseUnderFaultingFrame(); });
+        EXPECT_TRUE(outcome.raised);
+    });
+    other.join();
+}
+
+// Windows offers a fault raised inside the guard's own unwind to the guard as a
+// nested call (Wine clears the mark first); the guard must take it as well.
+__attribute__((noinline)) void RaiseMarkedNested(DWORD code) {
+    using RaiseFn = void(WINAPI*)(EXCEPTION_RECORD*);
+    auto raise = reinterpret_cast<RaiseFn>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "RtlRaiseException"));
+    EXCEPTION_RECORD record{};
+    record.ExceptionCode = code;
+    record.ExceptionFlags = EH_NESTED_CALL;
+    raise(&record);
+}
+
+TEST(SehGuardTest, FaultOfferedAsANestedCallStopsAtTheGuard) {
+    EXCEPTION_REGISTRATION_RECORD* top = PqifSehTop();
+    SehOutcome outcome = CatchStructured([] { RaiseMarkedNested(0xC0000005); });
+    EXPECT_TRUE(outcome.raised);
+    EXPECT_EQ(outcome.code, 0xC0000005u);
+    EXPECT_EQ(PqifSehTop(), top);
 }
 
 TEST(SehGuardTest, ManyFaultsInARowLeaveNothingBehind) {

@@ -44,6 +44,27 @@ TEST(KLApiBindingReady, InitialisesOnceReleasesOnceAndUnloads) {
     EXPECT_FALSE(KlapiLoaded());
 }
 
+// A released binding says so, and a call through it (a window ending after its
+// binding) is a harmless no-op rather than a jump into an unloaded library.
+TEST(KLApiBindingReady, ReleasedBindingSaysSoAndItsCallsAreNoOps) {
+    ASSERT_FALSE(KlapiLoaded());
+    CallCounter releases("KLRelease"), closes("KLCloseChannel");
+    KLApiBinding binding;
+    ASSERT_EQ(binding.IsInitialized(), 1);
+    binding.Release();
+    EXPECT_EQ(binding.IsInitialized(), 0);
+    EXPECT_FALSE(KlapiLoaded());
+    EXPECT_EQ(releases.Delta(), 1u);
+    int size = 0;
+    EXPECT_EQ(binding.KLReceiveCancel(5), KL_FAILURE);
+    EXPECT_EQ(binding.KLCloseChannel(5), KL_FAILURE);
+    EXPECT_EQ(binding.KLGetStatus(5, nullptr, &size), KL_FAILURE);
+    EXPECT_EQ(binding.KLOpenChannel(1, "Kestrel_K7", 4), 0) << "no channel";
+    EXPECT_EQ(closes.Delta(), 0u);
+    binding.Release();
+    EXPECT_EQ(releases.Delta(), 1u) << "released once, also by the destructor";
+}
+
 TEST(KLApiBindingReady, NestedBindingsEachInitialiseAndReleaseAndShareTheModule) {
     CallCounter inits("KLInitialize"), releases("KLRelease");
     simtest::SimulatedPrinter printer("PqifTest_Nested");

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "tests/common/ImportPatch.h"
 #include "tests/status/TestPrinterKeys.h"
 
 namespace {
@@ -132,6 +133,36 @@ TEST(ComStatus, DefaultsToTwoAndRoundTrips) {
     Registry base(HKEY_CURRENT_USER, PrinterTargetsPath);
     EXPECT_FALSE(base.IsOpen());
     WriteComStatus("", "USB001", 1);
+    EXPECT_EQ(ReadDword(path, "ComStatus"), 1u);
+}
+
+// The raw reply and the communication state are two writes; one failing does
+// not stop the other.
+using SetValueFn = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD);
+SetValueFn g_setValue = nullptr;
+
+LONG WINAPI StatusWriteFails(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data,
+                             DWORD size) {
+    if (name && std::strcmp(name, "Status") == 0)
+        return ERROR_ACCESS_DENIED;
+    return g_setValue(key, name, reserved, type, data, size);
+}
+
+TEST(DecodedReply, ComStatusIsWrittenEvenWhenTheReplyIsNot) {
+    TargetKeys keys;
+    std::string path = keys.Add(SelectByPrinter, "p", "Kestrel_K7");
+    const char reply[] = "@BDC ST\r\nST:04;\x0C";
+    EXPECT_EQ(StoreDecodedReplyAt(path.c_str(), reply, sizeof reply - 1), 0);
+    EXPECT_EQ(ReadDword(path, "ComStatus"), 1u);
+    WriteComStatusAt(path.c_str(), 4);
+    {
+        ImportPatch patch("advapi32.dll", "RegSetValueExA",
+                          reinterpret_cast<void*>(&StatusWriteFails));
+        ASSERT_TRUE(patch.Active());
+        g_setValue = patch.Original<SetValueFn>();
+        EXPECT_EQ(StoreDecodedReplyAt(path.c_str(), reply, sizeof reply - 1), 2)
+            << "the failed write is still reported";
+    }
     EXPECT_EQ(ReadDword(path, "ComStatus"), 1u);
 }
 

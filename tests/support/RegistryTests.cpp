@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "support/Registry.h"
+#include "tests/common/ImportPatch.h"
 #include "tests/common/ScratchKey.h"
 
 namespace {
@@ -96,6 +98,25 @@ TEST(Registry, OversizedValuesGiveTheDefault) {
 
     ASSERT_EQ(reg.SetBinary("Empty", nullptr, 0), 1);
     EXPECT_TRUE(reg.GetBinary("Empty").empty());
+}
+
+// Windows leaves the buffer undefined when a query fails with ERROR_MORE_DATA;
+// Wine happens to leave it alone, so the system call is made to scribble here.
+LONG WINAPI ScribblingQuery(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE data, LPDWORD size) {
+    if (data && size)
+        std::memset(data, 0xCC, *size);
+    return ERROR_MORE_DATA;
+}
+
+TEST(Registry, FailedDwordQueryGivesTheDefaultWhateverTheBufferHolds) {
+    ScratchKey scratch("RegistryScribbled");
+    Registry reg(HKEY_CURRENT_USER, scratch.c_str(), true);
+    ASSERT_EQ(reg.SetDword("Value", 7), 1);
+    ImportPatch patch("advapi32.dll", "RegQueryValueExA",
+                      reinterpret_cast<void*>(&ScribblingQuery));
+    ASSERT_TRUE(patch.Active());
+    EXPECT_EQ(reg.GetDword("Value", 42), 42u);
+    EXPECT_EQ(reg.GetDwordOrMinusOne("Value"), -1);
 }
 
 TEST(Registry, StringWithoutTerminatorStopsAtTheDataSize) {

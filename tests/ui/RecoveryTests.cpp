@@ -46,6 +46,11 @@ protected:
         return key.GetDword("Runs", 0);
     }
     std::wstring Text(UINT id) const { return LoadResourceStringW(resources.module(), id); }
+    // A repair whose tool (the double, answering nowhere) was started.
+    static void StartTool(ChannelRecovery& recovery) {
+        recovery.RecoverChannel(2);
+        EXPECT_EQ(recovery.State(), ChannelRecovery::AwaitingTool);
+    }
     void ExpectOneBox(const MessageBoxWatcher& watcher, UINT id) const {
         auto boxes = watcher.Boxes();
         ASSERT_EQ(boxes.size(), 1u);
@@ -161,32 +166,31 @@ TEST_F(RecoveryFixture, MissingToolDirectoryOrPrinterEndsQuietly) {
     EXPECT_EQ(GetDriverKeyPath(""), "");
 }
 
-TEST_F(RecoveryFixture, ToolAnswersAreShownInTheirOrder) {
-    struct {
-        LPARAM bits;
-        UINT message; // 0: none
-        int state;
-    } cases[] = {
-        {0x200001, 1233, ChannelRecovery::Refused}, {0x400, 1234, ChannelRecovery::Refused},
-        {0x80400, 1234, ChannelRecovery::Refused},  {0x80000, 1235, ChannelRecovery::Refused},
-        {0x1, 1229, ChannelRecovery::NotTried},     {0x2, 0, ChannelRecovery::NotTried},
-    };
-    for (auto c : cases) {
-        MessageBoxWatcher watcher;
-        ChannelRecovery recovery(nullptr, SpoolerPrinter);
-        recovery.OnSetupResult(0, c.bits);
-        EXPECT_EQ(recovery.State(), c.state) << std::hex << c.bits;
-        if (c.message)
-            ExpectOneBox(watcher, c.message);
-        else
-            EXPECT_TRUE(watcher.Boxes().empty());
-    }
-    Router({"LPT1:", "KLPIP_192.0.2.7", "IPX_0001"});
+TEST_F(RecoveryFixture, AnswerNoToolWasStartedForIsIgnored) {
     MessageBoxWatcher watcher;
     ChannelRecovery recovery(nullptr, SpoolerPrinter);
-    recovery.OnSetupResult(0, 0x1);
-    EXPECT_EQ(recovery.State(), ChannelRecovery::NotNeeded);
-    ExpectOneBox(watcher, 1229);
+    recovery.OnSetupResult(0, 0x200001);
+    EXPECT_EQ(recovery.State(), ChannelRecovery::NotTried);
+    EXPECT_TRUE(watcher.Boxes().empty()) << "1224 counts only while the tool is awaited";
+}
+
+// The code page decides what the last character of a driver name is.
+TEST(SetupToolCommandCodePage, SingleByteCodePageReadsTheLastByteAsABackslash) {
+    ASSERT_EQ(::GetACP(), 1252u);
+    EXPECT_EQ(ChannelRecovery::SetupToolCommand("C:\\K", "Kestrel \x83\x5C", nullptr), "");
+    EXPECT_NE(ChannelRecovery::SetupToolCommand("C:\\K", "Kestrel", nullptr), "");
+}
+
+TEST(SetupToolCommandJa, JapaneseNamesEndingInATrailByte0x5CAreKept) {
+    ASSERT_EQ(::GetACP(), 932u) << "run with LANG=ja_JP.UTF-8";
+    for (const char* driver : {"Kestrel \x83\x5C", "\x95\x5C"}) { // ends in katakana so, kanji hyo
+        const std::string command = ChannelRecovery::SetupToolCommand("C:\\K", driver, nullptr);
+        EXPECT_NE(command.find(std::string("/AN=\"") + driver + "\" "), std::string::npos)
+            << command;
+    }
+    EXPECT_EQ(ChannelRecovery::SetupToolCommand("C:\\K", "\x83\x5C\\", nullptr), "");
+    EXPECT_EQ(ChannelRecovery::SetupToolCommand("C:\\K", "Kestrel \x83", nullptr), "")
+        << "half a character";
 }
 
 // A hidden window that keeps the last setup-tool answer it was posted.
@@ -260,6 +264,74 @@ TEST_F(SpoolerRecovery, SetupToolRoundTrip) {
     }
     EXPECT_EQ(ToolRuns(), 2u);
     ::DestroyWindow(window);
+}
+
+TEST_F(SpoolerRecovery, ToolAnswersAreShownInTheirOrder) {
+    struct {
+        LPARAM bits;
+        UINT message; // 0: none
+        int state;
+    } cases[] = {
+        {0x200001, 1233, ChannelRecovery::Refused}, {0x400, 1234, ChannelRecovery::Refused},
+        {0x80400, 1234, ChannelRecovery::Refused},  {0x80000, 1235, ChannelRecovery::Refused},
+        {0x1, 1229, ChannelRecovery::AwaitingTool}, {0x2, 0, ChannelRecovery::AwaitingTool},
+    };
+    for (auto c : cases) {
+        ChannelRecovery recovery(nullptr, SpoolerPrinter);
+        StartTool(recovery);
+        MessageBoxWatcher watcher;
+        recovery.OnSetupResult(0, c.bits);
+        EXPECT_EQ(recovery.State(), c.state) << std::hex << c.bits;
+        if (c.message)
+            ExpectOneBox(watcher, c.message);
+        else
+            EXPECT_TRUE(watcher.Boxes().empty());
+    }
+    ChannelRecovery recovery(nullptr, SpoolerPrinter);
+    StartTool(recovery);
+    Router({"LPT1:", "KLPIP_192.0.2.7", "IPX_0001"}); // the tool completed the router
+    MessageBoxWatcher watcher;
+    recovery.OnSetupResult(0, 0x1);
+    EXPECT_EQ(recovery.State(), ChannelRecovery::NotNeeded);
+    ExpectOneBox(watcher, 1229);
+}
+
+ULONGLONG g_now = 0;
+ULONGLONG WINAPI FakeNow() {
+    return g_now;
+}
+
+TEST_F(SpoolerRecovery, SilentToolIsGivenUpOnAfterTheWait) {
+    g_now = 1000000;
+    ChannelRecovery recovery(nullptr, SpoolerPrinter);
+    recovery.SetClock(&FakeNow);
+    recovery.RecoverChannel(2);
+    ASSERT_EQ(recovery.State(), ChannelRecovery::AwaitingTool);
+    g_now += ChannelRecovery::ToolAnswerWaitMs - 1;
+    EXPECT_TRUE(recovery.AwaitsTool());
+    g_now += 1;
+    EXPECT_FALSE(recovery.AwaitsTool()) << "status is read again";
+    EXPECT_EQ(recovery.State(), ChannelRecovery::Refused);
+    MessageBoxWatcher watcher;
+    recovery.OnSetupResult(0, 0x200000);
+    EXPECT_TRUE(watcher.Boxes().empty()) << "a late answer is not shown";
+    recovery.RecoverChannel(2);
+    EXPECT_EQ(ToolRuns(), 1u) << "and the repair is not tried again";
+}
+
+TEST_F(SpoolerRecovery, ToolFolderMustBeAbsolute) {
+    char previous[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, previous);
+    // A relative folder would find the tool here.
+    ASSERT_TRUE(::SetCurrentDirectoryA(UiTestDir().c_str()));
+    for (const char* folder : {".", "", "KLAPI"}) {
+        klapi.SetString("InstallDir", folder);
+        ChannelRecovery recovery(nullptr, SpoolerPrinter);
+        recovery.RecoverChannel(2);
+        EXPECT_EQ(recovery.State(), ChannelRecovery::Refused) << folder;
+    }
+    ::SetCurrentDirectoryA(previous);
+    EXPECT_EQ(ToolRuns(), 0u);
 }
 
 } // namespace

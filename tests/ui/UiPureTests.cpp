@@ -266,4 +266,28 @@ TEST(SetupToolCommand, RefusesTextThatCouldEscapeItsQuotes) {
     EXPECT_FALSE(IsSafeCommandText("a\"b"));
 }
 
+// Shift-JIS (code page 932) lead bytes.
+bool ShiftJisLead(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+TEST(SetupToolCommand, DriverNameEndsWhereItsLastCharacterEnds) {
+    const std::string so = "Kestrel \x83\x5C"; // katakana so: second byte 0x5C
+    const std::string hyo = "\x95\x5C";        // kanji hyo
+    EXPECT_NE(BuildSetupToolCommand("C:\\K", so, 1, SetupResultMessage, ShiftJisLead), "");
+    EXPECT_NE(BuildSetupToolCommand("C:\\K", hyo, 1, SetupResultMessage, ShiftJisLead), "");
+    EXPECT_EQ(BuildSetupToolCommand("C:\\K", so + "\\", 1, SetupResultMessage, ShiftJisLead), "");
+    EXPECT_EQ(BuildSetupToolCommand("C:\\K", "Kestrel \x83", 1, SetupResultMessage, ShiftJisLead),
+              "")
+        << "half a character";
+    EXPECT_EQ(BuildSetupToolCommand("C:\\K", so, 1), "") << "single-byte: a backslash";
+}
+
+TEST(SetupToolCommand, ToolFolderMustBeAbsolute) {
+    for (const char* folder : {"", ".", "KLAPI", "K\\KLAPI", "\\KLAPI", "C:KLAPI", "\\\\\\x"})
+        EXPECT_EQ(BuildSetupToolCommand(folder, "Kestrel_K7", 1), "") << folder;
+    for (const char* folder : {"C:\\K", "d:\\", "\\\\server\\share\\KLAPI"})
+        EXPECT_NE(BuildSetupToolCommand(folder, "Kestrel_K7", 1), "") << folder;
+}
+
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "tools/pqif/JsonText.h"
+
 namespace {
 
 const char* ActivityName(LONG activity) {
@@ -26,23 +28,6 @@ const char* CallName(LONG call) {
     default:
         return "unexpected";
     }
-}
-
-std::string JsonString(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char esc[8];
-            std::snprintf(esc, sizeof esc, "\\u%04x", c);
-            out += esc;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
 }
 
 std::string InkText(const PrinterStatus& r) {
@@ -149,7 +134,7 @@ std::string FormatText(const StatusReport& r) {
     return out;
 }
 
-std::string FormatJson(const StatusReport& r) {
+std::string FormatJson(const StatusReport& r, const std::string& error, int exitCode) {
     std::string out = "{";
     auto field = [&out](const char* name, const std::string& value) {
         if (out.size() > 1)
@@ -205,6 +190,10 @@ std::string FormatJson(const StatusReport& r) {
         field("lastAnswer", JsonString(r.lastAnswer));
         field("lastAnswerAge", JsonString(r.lastAnswerAge));
         field("lastKnownInk", ink + "]");
+    }
+    if (!error.empty()) {
+        field("error", JsonString(error));
+        field("exitCode", std::to_string(exitCode));
     }
     return out + "}\n";
 }

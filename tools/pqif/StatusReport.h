@@ -34,5 +34,6 @@ struct StatusReport {
 
 const char* ResultName(LONG resultCode);
 std::string FormatText(const StatusReport& report);
-std::string FormatJson(const StatusReport& report);
+// error: why pqif fails after all (with its exit code), or "".
+std::string FormatJson(const StatusReport& report, const std::string& error = "", int exitCode = 0);
 std::string Hex(unsigned long value, int digits);

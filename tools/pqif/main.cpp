@@ -12,6 +12,7 @@
 #include "status/StatusReply.h"
 #include "support/Registry.h"
 #include "tools/pqif/JournalCommands.h"
+#include "tools/pqif/JsonText.h"
 #include "tools/pqif/Klapi.h"
 #include "tools/pqif/MonitorCommand.h"
 #include "tools/pqif/StatusReport.h"
@@ -60,6 +61,8 @@ const char kUsage[] =
     "KVRRES_EN.DLL beside pqif.exe).\n"
     "\n"
     "PRINTER is a spooler printer name; pass \"\" with --port to address a port.\n"
+    "With --json, standard output holds one JSON object, also when status fails\n"
+    "(then with \"error\" and \"exitCode\").\n"
     "Exit status: 0 done, 1 failed, 2 bad arguments.\n";
 
 int Usage(const char* problem) {
@@ -72,6 +75,19 @@ int Usage(const char* problem) {
 int Fail(const std::string& message) {
     std::fprintf(stderr, "pqif: %s\n", message.c_str());
     return kExitFailed;
+}
+
+// With --json a failure is one JSON object on standard output, like a result,
+// and nothing goes to standard error; the exit status is the same.
+int JsonFail(const std::string& command, const std::string& printer, const std::string& port,
+             const std::string& message, int exitCode) {
+    std::vector<std::pair<std::string, std::string>> fields;
+    if (!printer.empty() || !port.empty()) {
+        fields.emplace_back("printer", JsonString(printer));
+        fields.emplace_back("port", JsonString(port));
+    }
+    std::fputs(JsonFailure(command, fields, message, exitCode).c_str(), stdout);
+    return exitCode;
 }
 
 struct Options {
@@ -159,27 +175,34 @@ void ReadRecordedReply(StatusReport* r) {
 }
 
 int Status(const Options& o) {
+    const std::string printer = o.positional.empty() ? std::string() : o.positional[0];
+    auto usage = [&](const char* problem) {
+        return o.json ? JsonFail("status", printer, o.port, problem, kExitUsage) : Usage(problem);
+    };
+    auto fail = [&](const std::string& message) {
+        return o.json ? JsonFail("status", printer, o.port, message, kExitFailed) : Fail(message);
+    };
     if (o.positional.size() != 1)
-        return Usage("status takes one PRINTER");
+        return usage("status takes one PRINTER");
     StatusReport report;
-    report.printer = o.positional[0];
+    report.printer = printer;
     report.port = o.port;
     Target target = TargetOf(report.printer, report.port);
     if (!*target.name)
-        return Usage("give a PRINTER, or \"\" and --port PORT");
+        return usage("give a PRINTER, or \"\" and --port PORT");
 
     Klapi klapi;
     if (!klapi.Error().empty())
-        return Fail(klapi.Error());
+        return fail(klapi.Error());
     report.model =
         o.hasModel ? o.model
                    : ExtractModelId(klapi.DeviceId(target.byPrinter, target.name).c_str(), 0xFFFF);
     std::string error;
     if (!SelectChannel(klapi, target, &report, &error))
-        return Fail(error);
+        return fail(error);
     int channel = klapi.Open(target.byPrinter, target.name, report.channelKind);
     if (channel == 0)
-        return Fail("the status channel " + Hex(report.channelKind, 8) + " did not open");
+        return fail("the status channel " + Hex(report.channelKind, 8) + " did not open");
 
     report.call =
         PrGetStatusB(0, report.channelKind, channel, &report.resultCode, &report.printerState,
@@ -203,16 +226,22 @@ int Status(const Options& o) {
         if (report.item < 0 && report.hasKey)
             report.item = report.resultCode;
     }
-    std::fputs((o.json ? FormatJson(report) : FormatText(report)).c_str(), stdout);
 
+    std::string problem;
     if (report.call < 0)
-        return Fail("the channel is in use by another client");
-    if (report.call == 1 && !report.hasKey)
-        return Fail("no printer key for \"" + std::string(target.name) +
-                    "\": the reply was not recorded");
-    if (report.call == 1 && !report.hasReply && report.channelKind != PQIF_CHANNEL_RECORD)
-        return Fail("the printer's reply could not be read");
-    return kExitOk;
+        problem = "the channel is in use by another client";
+    else if (report.call == 1 && !report.hasKey)
+        problem =
+            "no printer key for \"" + std::string(target.name) + "\": the reply was not recorded";
+    else if (report.call == 1 && !report.hasReply && report.channelKind != PQIF_CHANNEL_RECORD)
+        problem = "the printer's reply could not be read";
+    const int exitCode = problem.empty() ? kExitOk : kExitFailed;
+    if (o.json) {
+        std::fputs(FormatJson(report, problem, exitCode).c_str(), stdout);
+        return exitCode;
+    }
+    std::fputs(FormatText(report).c_str(), stdout);
+    return problem.empty() ? kExitOk : Fail(problem);
 }
 
 int Select(const Options& o) {
@@ -351,8 +380,14 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return kExitOk;
     }
-    if (!error.empty())
+    if (!error.empty()) {
+        // The option that went wrong may come before --json.
+        for (int i = 2; isStatus && i < argc; ++i) {
+            if (std::strcmp(argv[i], "--json") == 0)
+                return JsonFail(command, "", "", error, kExitUsage);
+        }
         return Usage(error.c_str());
+    }
     if (isStatus)
         return Status(options);
     if (command == "select")

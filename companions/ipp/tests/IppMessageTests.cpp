@@ -103,6 +103,23 @@ TEST(IppMessage, HugeValueCountsAreRefusedNotBuffered) {
     EXPECT_EQ(DecodeResultOf(bytes), ipp::DecodeResult::TooLarge);
 }
 
+TEST(IppMessage, GroupAndValueCountsAreBounded) {
+    const std::string head("\x02\x00\x00\x00\x00\x00\x00\x01", 8);
+    // A group per byte.
+    EXPECT_EQ(DecodeResultOf(head + std::string(100000, '\x04') + "\x03"),
+              ipp::DecodeResult::TooLarge);
+    // Many attributes, each just under the per-attribute limit.
+    std::string values = head + "\x04";
+    for (int a = 0; a < 100; ++a) {
+        std::string name = "a" + std::to_string(a);
+        values +=
+            std::string("\x44\x00", 2) + char(name.size()) + name + std::string("\x00\x00", 2);
+        for (std::size_t v = 1; v < ipp::kMaxValuesPerAttribute; ++v)
+            values += std::string("\x44\x00\x00\x00\x00", 5);
+    }
+    EXPECT_EQ(DecodeResultOf(values + "\x03"), ipp::DecodeResult::TooLarge);
+}
+
 TEST(IppMessage, ValueAsIntegerOnlyForIntegerTags) {
     ipp::Value text{ipp::kTagKeyword, std::string("\x00\x00\x00\x05", 4)};
     EXPECT_EQ(text.AsInteger(-9), -9);

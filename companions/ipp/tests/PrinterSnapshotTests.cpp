@@ -64,6 +64,36 @@ TEST(PrinterSnapshot, MarkerAttributesWinAndNonInksAreLeftOut) {
     ASSERT_EQ(s.markers.size(), 2u);
     EXPECT_EQ(s.markers[1].name, "Cyan");
     EXPECT_EQ(s.markers[1].level, -1);
+    ASSERT_EQ(s.waste.size(), 1u);
+    EXPECT_EQ(s.waste[0].level, 90);
+}
+
+TEST(PrinterSnapshot, PrinterSupplyLevelsInUnitsAndWasteBoxes) {
+    ipp::Message m;
+    ipp::Group& g = m.AddGroup(ipp::kPrinterGroup);
+    ipp::Attribute supplies{"printer-supply", {}};
+    for (const char* entry :
+         {"index=1;class=receptacleThatIsFilled;type=wasteInk;maxcapacity=400;level=20;",
+          "index=2;class=supplyThatIsConsumed;type=ink;maxcapacity=1000;level=1;colorantname="
+          "black;",
+          "index=3;class=supplyThatIsConsumed;type=ink;maxcapacity=1000;level=500;colorantname="
+          "cyan;",
+          "index=4;class=supplyThatIsConsumed;type=ink;maxcapacity=100;level=-3;colorantname="
+          "yellow;",
+          "index=5;class=supplyThatIsConsumed;type=toner;level=99999999999;colorantname=magenta;",
+          "index=6;class=supplyThatIsConsumed;type=staples;level=0;"})
+        ipp::AddValue(supplies, ipp::kTagOctetString, entry);
+    g.attributes.push_back(supplies);
+
+    ipp::PrinterSnapshot s;
+    ASSERT_TRUE(ipp::ReadPrinterSnapshot(m, s));
+    ASSERT_EQ(s.waste.size(), 1u);
+    EXPECT_EQ(s.waste[0].level, 5); // room left: 20 of 400
+    ASSERT_EQ(s.markers.size(), 4u);
+    EXPECT_EQ(s.markers[0].level, 1); // 1 of 1000 is some left, not out
+    EXPECT_EQ(s.markers[1].level, 50);
+    EXPECT_EQ(s.markers[2].level, -3);
+    EXPECT_LT(s.markers[3].level, 0); // a level past 32 bits is no level
 }
 
 TEST(PrinterSnapshot, ErrorStatusOrNoPrinterGroupIsNotASnapshot) {
