@@ -44,7 +44,9 @@ const char* SetUpLine(int view) {
 
 } // namespace
 
-CMonitorDlg::CMonitorDlg() : CDialog(TemplateId, nullptr) {}
+// The launch gives each window the interval of its own resource library; a
+// window made otherwise starts from the process-wide value.
+CMonitorDlg::CMonitorDlg() : CDialog(TemplateId, nullptr), m_IdleInterval(IdleInterval) {}
 
 CMonitorDlg::~CMonitorDlg() {
     // A loop ended by WM_QUIT skips OnOK/OnCancel: the channel is still closed here.
@@ -210,7 +212,6 @@ BOOL CMonitorDlg::OnInitDialog() {
         break;
     }
 
-    m_IdleInterval = GetIdleInterval();
     if (m_bStatusTimerOn)
         m_StatusTimer = SetTimer(StatusTimerId, StatusFirstDelay);
     if (m_bProgressTimerOn)

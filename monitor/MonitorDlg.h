@@ -109,6 +109,9 @@ public:
     KLApiBinding* m_pBinding = nullptr;
     int m_bStatusTimerOn = 1;
     int m_bProgressTimerOn = 1;
+    // Seconds between status polls while idle: the process-wide value unless
+    // the launch gives the one of this window's resource library.
+    int m_IdleInterval;
 
     // The seconds between status polls while nothing prints (string 1340).
     static int GetIdleInterval();
@@ -207,7 +210,6 @@ protected:
     int m_bInTimer = 0;
     int m_bWaitingNotice = 0;
     UINT_PTR m_StatusTimer = 0;
-    int m_IdleInterval = 10;
     WindowValues m_Values; // this window's common key and language section
     UniqueIcon m_WindowIcon;
     int m_StatusNumber = StatusNumberNone;

@@ -80,11 +80,14 @@ LONG Launch(int view, const char* printerName, const char* portName, const char*
     UniqueModule resources = LoadResourceLibrary(resourceLibrary, installFolder);
     if (!resources)
         return kLaunchFailed;
+    int idleInterval = 0;
     {
         // The window's texts are its own (see Run); the process-wide module stays.
         ResourceScope ownResources(resources.get());
-        IdleInterval = CMonitorDlg::GetIdleInterval();
+        idleInterval = CMonitorDlg::GetIdleInterval();
     }
+    // Kept for callers that read it; the window uses its own copy.
+    IdleInterval = idleInterval;
     UniqueModule ink = LoadInkLibrary(installFolder, settingsFile, model);
 
     if (view == VIEW_PROGRESS)
@@ -94,6 +97,7 @@ LONG Launch(int view, const char* printerName, const char* portName, const char*
     dialog.m_hResource = resources.get();
     dialog.m_ResourceLibraryName = resourceLibrary;
     dialog.m_StartView = view;
+    dialog.m_IdleInterval = idleInterval;
     dialog.m_bStatusTimerOn = polling;
     dialog.Run(printerName, portName, model, settingsFile, nullptr);
     // The worker stops while the libraries are let go.
