@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "InkLevelControl.h"
+#include "framework/ThreadRecordRelease.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
     switch (reason) {
@@ -12,8 +13,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) 
         return ink::RegisterInkClass(module) ? TRUE : FALSE;
     case DLL_PROCESS_DETACH:
         // At process exit the class goes away with the process.
-        if (!reserved)
+        if (!reserved) {
             ink::UnregisterInkClass(module);
+            ReleaseThreadRecordOfCallingThread(module);
+        }
         break;
     default:
         break;

@@ -1,0 +1,29 @@
+#pragma once
+// Each module is linked with its own copy of the thread library, which keeps a
+// record (a duplicate of the thread handle and an event) for every thread
+// that entered it, including the thread that loads the module, since the
+// runtime's start-up already uses it. The record goes when the thread ends,
+// but only while the module is still loaded: a module unloaded by a thread
+// that goes on (a host's user-interface thread, a worker that lets the module
+// go) would leave both handles behind. Called from DllMain when the module is
+// unloaded, this hands the calling thread's record back as if the thread had
+// ended.
+#include <windows.h>
+
+inline void ReleaseThreadRecordOfCallingThread(HMODULE module) {
+    auto* base = reinterpret_cast<BYTE*>(module);
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    if (dos->e_magic != IMAGE_DOS_SIGNATURE)
+        return;
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& entry = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_TLS];
+    if (entry.VirtualAddress == 0 || entry.Size < sizeof(IMAGE_TLS_DIRECTORY))
+        return;
+    auto* tls = reinterpret_cast<IMAGE_TLS_DIRECTORY*>(base + entry.VirtualAddress);
+    auto* callbacks = reinterpret_cast<PIMAGE_TLS_CALLBACK*>(tls->AddressOfCallBacks);
+    // The thread library's callback closes the record's handles on a thread
+    // detach; the runtime's own callbacks have nothing left to do after the
+    // process detach they have already seen.
+    for (; callbacks && *callbacks; ++callbacks)
+        (*callbacks)(module, DLL_THREAD_DETACH, nullptr);
+}
