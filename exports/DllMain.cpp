@@ -7,11 +7,12 @@
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         ::DisableThreadLibraryCalls(instance);
-        if (CWinApp* app = AfxGetApp())
-            return app->InitInstance();
+        CWinApp* app = AfxGetApp();
+        if (app && !app->InitInstance())
+            return FALSE;
     }
     // At process exit the records go with the process.
-    if (reason == DLL_PROCESS_DETACH && !reserved)
+    if (reason == DLL_PROCESS_ATTACH || (reason == DLL_PROCESS_DETACH && !reserved))
         ReleaseThreadRecordOfCallingThread(instance);
     return TRUE;
 }

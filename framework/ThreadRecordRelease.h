@@ -1,13 +1,12 @@
 #pragma once
 // Each module is linked with its own copy of the thread library, which keeps a
 // record (a duplicate of the thread handle and an event) for every thread
-// that entered it, including the thread that loads the module, since the
-// runtime's start-up already uses it. The record goes when the thread ends,
-// but only while the module is still loaded: a module unloaded by a thread
-// that goes on (a host's user-interface thread, a worker that lets the module
-// go) would leave both handles behind. Called from DllMain when the module is
-// unloaded, this hands the calling thread's record back as if the thread had
-// ended.
+// that entered it; the runtime's start-up already makes one for the thread
+// that loads the module. A record goes when its thread ends, but only while
+// the module is still loaded, so a module unloaded while such a thread goes
+// on (a host's user-interface thread, a worker that lets the module go) left
+// both handles behind. DllMain hands back the calling thread's record, as if
+// the thread had ended, once loading is done and again when unloading.
 #include <windows.h>
 
 inline void ReleaseThreadRecordOfCallingThread(HMODULE module) {

@@ -26,7 +26,7 @@ extern "C" {
 
 // The module is loaded and let go by the job monitor's worker, which goes on.
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-    if (reason == DLL_PROCESS_DETACH && !reserved)
+    if (reason == DLL_PROCESS_ATTACH || (reason == DLL_PROCESS_DETACH && !reserved))
         ReleaseThreadRecordOfCallingThread(instance);
     return TRUE;
 }

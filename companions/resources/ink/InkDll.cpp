@@ -10,6 +10,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) 
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         DisableThreadLibraryCalls(module);
+        ReleaseThreadRecordOfCallingThread(module);
         return ink::RegisterInkClass(module) ? TRUE : FALSE;
     case DLL_PROCESS_DETACH:
         // At process exit the class goes away with the process.
