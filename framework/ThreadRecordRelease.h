@@ -21,8 +21,8 @@ inline void ReleaseThreadRecordOfCallingThread(HMODULE module) {
     auto* tls = reinterpret_cast<IMAGE_TLS_DIRECTORY*>(base + entry.VirtualAddress);
     auto* callbacks = reinterpret_cast<PIMAGE_TLS_CALLBACK*>(tls->AddressOfCallBacks);
     // The thread library's callback closes the record's handles on a thread
-    // detach; the runtime's own callbacks have nothing left to do after the
-    // process detach they have already seen.
+    // detach; the runtime's own callbacks have no thread-local objects to end
+    // right after loading, and none left after the process detach they saw.
     for (; callbacks && *callbacks; ++callbacks)
         (*callbacks)(module, DLL_THREAD_DETACH, nullptr);
 }

@@ -327,7 +327,8 @@ TEST_F(HostFault, CloseWhileTheSetupToolNeverAnswers) {
 
 // The host unloads the library while a worker it let go is still inside a
 // call of a print manager that hangs: the worker's reference keeps the code
-// mapped until the call comes back, and then the library goes. Runs last.
+// mapped until the call comes back, and then the library goes. Runs after the
+// scenarios that keep the library loaded.
 TEST_F(HostFault, UnloadWhileAWorkerIsInAHungCall) {
     g_host->LetLibraryGo();
     SpooledJob job("unload");
@@ -352,7 +353,8 @@ TEST_F(HostFault, UnloadWhileAWorkerIsInAHungCall) {
 }
 
 // The host thread loads the library itself, shows a window and unloads it
-// again, and then only loads and unloads it; the thread goes on. Runs last.
+// again, and then only loads and unloads it; the thread goes on, and nothing
+// of either is left in the process. Runs last.
 TEST_F(HostFault, LoadAndUnloadOnTheHostThread) {
     g_host->LetLibraryGo();
     {
