@@ -12,7 +12,7 @@ std::string ExtractModelId(const char* deviceId, std::size_t size) {
         if (std::memcmp(deviceId + at, kKey, keyLength) != 0)
             continue;
         const std::size_t start = at + keyLength;
-        const void* end = std::memchr(deviceId + start, ';', size - start);
+        const void* end = std::memchr(deviceId + start, ';', text - start);
         if (!end)
             return {};
         return std::string(deviceId + start, static_cast<const char*>(end));

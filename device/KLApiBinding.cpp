@@ -1,5 +1,7 @@
 #include "device/KLApiBinding.h"
 
+#include "support/LibraryLoad.h"
+
 namespace {
 template <typename Fn> bool Resolve(HMODULE module, const char* name, Fn& target) {
     target = reinterpret_cast<Fn>(::GetProcAddress(module, name));
@@ -33,10 +35,25 @@ int WINAPI Receive(int, void*, int*, int) {
     return KL_FAILURE;
 }
 } // namespace Gone
+
+// The instance the process already has (channel handles belong to it), else
+// the one beside this library, else the system folder's; never the search order.
+HMODULE LoadBidiLibrary() {
+    HMODULE loaded = nullptr;
+    if (::GetModuleHandleExA(0, KLApiBinding::ModuleName, &loaded))
+        return loaded;
+    if (UniqueModule own = LoadCodeLibrary(KLApiBinding::ModuleName, OwnFolder()))
+        return own.release();
+    char system[MAX_PATH];
+    UINT length = ::GetSystemDirectoryA(system, sizeof system);
+    if (length == 0 || length >= sizeof system)
+        return nullptr;
+    return LoadCodeLibrary(KLApiBinding::ModuleName, system).release();
+}
 } // namespace
 
 KLApiBinding::KLApiBinding() {
-    module = ::LoadLibraryA(ModuleName);
+    module = LoadBidiLibrary();
     if (!module)
         return;
     // In table order; resolution stops at the first missing name.

@@ -3,22 +3,20 @@
 #include "support/Registry.h"
 
 // Defined before the application object so that they exist when it is built.
-std::string CommonKeyPath;
 int DebugLogEnabled = 0;
-std::string LanguageSection;
-int IdleInterval = 10;
+std::atomic<int> IdleInterval{10};
 
 const char* const ProductKeyPath = "Software\\Vorne\\KVR7";
 
+// CommonKeyPath and LanguageSection start empty by their own construction
+// (which may follow this one's); they are not touched here.
 StatusLibraryApp::StatusLibraryApp() : CWinApp(nullptr) {
-    CommonKeyPath.clear();
     DebugLogEnabled = 0;
     {
         Registry product(HKEY_LOCAL_MACHINE, ProductKeyPath);
         if (product.IsOpen())
             DebugLogEnabled = product.GetDword("log", 0) != 0 ? 1 : 0;
     }
-    LanguageSection.clear();
 }
 
 BOOL StatusLibraryApp::InitInstance() {

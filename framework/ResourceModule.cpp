@@ -1,15 +1,34 @@
 #include "framework/ResourceModule.h"
 
+#include <atomic>
+
 #include "framework/CWinApp.h"
+#include "framework/ThreadSlot.h"
 
 namespace {
-HINSTANCE g_resourceModule = nullptr;
+std::atomic<HINSTANCE> g_resourceModule{nullptr};
+// Made on first use, so that no static constructor elsewhere can reach it unmade.
+ThreadSlot& ThreadResourceModule() {
+    static ThreadSlot slot;
+    return slot;
 }
+} // namespace
 
 HINSTANCE AfxGetResourceHandle() {
-    return g_resourceModule ? g_resourceModule : AfxGetInstanceHandle();
+    if (void* own = ThreadResourceModule().Get())
+        return static_cast<HINSTANCE>(own);
+    HINSTANCE shared = g_resourceModule.load();
+    return shared ? shared : AfxGetInstanceHandle();
 }
 
 void AfxSetResourceHandle(HINSTANCE module) {
-    g_resourceModule = module;
+    g_resourceModule.store(module);
+}
+
+ResourceScope::ResourceScope(HINSTANCE module) noexcept
+    : previous_(ThreadResourceModule().Get()), set_(module && ThreadResourceModule().Set(module)) {}
+
+ResourceScope::~ResourceScope() {
+    if (set_)
+        ThreadResourceModule().Set(previous_);
 }

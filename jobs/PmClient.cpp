@@ -9,9 +9,11 @@
 
 #include "PrintManager.h"
 #include "framework/Handles.h"
+#include "jobs/PmJobValueCall.h"
 #include "jobs/PmNames.h"
 #include "jobs/PmValueKinds.h"
 #include "jobs/SehGuard.h"
+#include "support/LibraryLoad.h"
 
 namespace {
 
@@ -20,21 +22,6 @@ namespace {
 std::mutex& ConnectLock() {
     static std::mutex lock;
     return lock;
-}
-
-std::string OwnDirectory() {
-    HMODULE self = nullptr;
-    if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                  GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                              reinterpret_cast<LPCSTR>(&OwnDirectory), &self))
-        return {};
-    char path[MAX_PATH];
-    DWORD length = ::GetModuleFileNameA(self, path, sizeof path);
-    if (length == 0 || length >= sizeof path)
-        return {};
-    std::string text(path, length);
-    size_t slash = text.rfind('\\');
-    return slash == std::string::npos ? std::string() : text.substr(0, slash + 1);
 }
 
 template <typename Fn> Fn Export(HMODULE module, WORD ordinal) {
@@ -53,10 +40,23 @@ struct Placeholder {
 
 } // namespace
 
+// RPC failures are raised with the run time's status codes (small Win32
+// error numbers); anything with the high bit set (an access violation, a C++
+// exception) is a fault inside this process that must not be retried.
+void PmClient::NoteRaised(DWORD code) noexcept {
+    if (code & 0x80000000u)
+        abandoned = true;
+}
+
 template <typename Call> int32_t PmClient::Remote(Call&& call) {
-    LONG result = 0;
-    if (CatchStructured([&] { result = call(); }).raised)
+    if (abandoned)
         return 0;
+    LONG result = 0;
+    SehOutcome outcome = CatchStructured([&] { result = call(); });
+    if (outcome.raised) {
+        NoteRaised(outcome.code);
+        return 0;
+    }
     return result;
 }
 
@@ -104,9 +104,9 @@ uintptr_t PmClient::Open(const char* moduleName, const char* printerName, int32_
 uintptr_t PmClient::OpenLocal(const char* moduleName) {
     if (mode != -1 || !moduleName)
         return 0;
-    std::string path = OwnDirectory() + moduleName;
     mode = 0;
-    module = ::LoadLibraryA(path.c_str());
+    // From this library's folder only: without it there is no safe place to look.
+    module = LoadCodeLibrary(moduleName, OwnFolder()).release();
     if (!module)
         return 0;
     exports.openQueue = Export<PmOpenQueueFn>(module, PmOrdinal::OpenQueue);
@@ -253,27 +253,30 @@ int32_t PmClient::GetJobValue(int32_t queue, int32_t job, int32_t kind, void* bu
     }
     if (mode != 1)
         return 0;
-    // A size probe sends the placeholder, and nothing comes back into the
-    // caller's (absent) buffer. Either way the reply lands in a guarded buffer
-    // first, as the run time writes as many bytes as the reply holds.
-    bool probe = !buffer || size <= 0;
-    LONG count = probe ? PmPlaceholderSize : size;
-    unsigned char* bytes = receive.Take(static_cast<size_t>(count));
-    if (!bytes)
+    if (abandoned)
         return 0;
-    std::memcpy(bytes, probe ? PmPlaceholder : buffer, static_cast<size_t>(count));
-    LONG need = needed ? *needed : 0;
-    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
-    LONG result = 0;
-    if (CatchStructured([&] {
-            result = PmGetJobValue(ctx, job, kind, count, bytes, &need);
-        }).raised)
+    // A size probe sends the placeholder, and nothing comes back into the
+    // caller's (absent) buffer.
+    bool probe = !buffer || size <= 0;
+    uint32_t count = probe ? PmPlaceholderSize : static_cast<uint32_t>(size);
+    const auto* sent = probe ? reinterpret_cast<const unsigned char*>(PmPlaceholder)
+                             : static_cast<const unsigned char*>(buffer);
+    PmJobValueOutcome outcome = CallGetJobValue(
+        &context, job, kind, sent, count, probe ? nullptr : static_cast<unsigned char*>(buffer),
+        needed ? *needed : 0);
+    switch (outcome.kind) {
+    case PmJobValueOutcome::Answered:
+        if (needed)
+            *needed = outcome.needed;
+        return outcome.result;
+    case PmJobValueOutcome::Rejected:
+        abandoned = true;
+        return 0;
+    case PmJobValueOutcome::Raised:
+        NoteRaised(outcome.code);
         return 0; // the caller's buffer and needed stay as they were
-    if (!probe)
-        std::memcpy(buffer, bytes, static_cast<size_t>(count));
-    if (needed)
-        *needed = need;
-    return result;
+    }
+    return 0;
 }
 
 int32_t PmClient::BeginJobWatch(int32_t queue, int32_t job) {

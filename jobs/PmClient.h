@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <memory>
 
-#include "jobs/GuardedBuffer.h"
 #include "jobs/PmModule.h"
 #include "jobs/PmRpcBinding.h"
 #include "jobs/PrintManagerClient.h"
@@ -12,7 +11,9 @@
 // module's exports or by RPC to the print-manager service on the print server
 // of a shared printer. Every operation means the same in both modes; a remote
 // call that raises any exception (server gone, refused bind, broken reply)
-// returns 0. One client belongs to the thread that made it.
+// returns 0. A server whose reply broke the wire contract, or a call that
+// faulted in this process, is not called again: every later remote call of the
+// client returns 0 at once. One client belongs to the thread that made it.
 class PmClient : public PrintManagerClient {
 public:
     PmClient() = default;
@@ -40,6 +41,8 @@ public:
 
     // -1 not connected, 0 local module, 1 remote.
     int32_t Mode() const noexcept { return mode; }
+    // True once the remote side is no longer called (see above).
+    bool Abandoned() const noexcept { return abandoned; }
 
     static bool IsNtPlatform();
     // Whether the spooler's data type of the job names EMF; any failure is "no".
@@ -47,6 +50,7 @@ public:
 
 private:
     template <typename Call> int32_t Remote(Call&& call);
+    void NoteRaised(DWORD code) noexcept;
     void DropRemoteContext() noexcept;
 
     std::unique_ptr<PmRpcBinding> binding;
@@ -55,7 +59,7 @@ private:
     LONG connection = 0;      // remote mode: what the connect operation returned
     int32_t mode = -1;
     void* context = nullptr; // remote connection's context handle
-    GuardedBuffer receive;   // where GetJobValue's replies arrive first
+    bool abandoned = false;
 
     struct Exports {
         PmOpenQueueFn openQueue = nullptr;

@@ -14,6 +14,7 @@
 #include "monitor/StatusDisplay.h"
 #include "status/PrinterKey.h"
 #include "support/DebugLog.h"
+#include "support/LibraryLoad.h"
 #include "support/Registry.h"
 #include "ui/VersionDialog.h"
 
@@ -68,8 +69,14 @@ int CMonitorDlg::Run(const char* printerName, const char* portName, const char* 
                                 : FindPrinterKey(m_PrinterName.c_str(), SelectByPrinter, key);
     m_TargetKey = found == 0 ? key : "";
 
-    CommonKeyPath = GetDriverKeyPath(m_PrinterName.c_str());
-    if (CommonKeyPath.empty()) {
+    // Texts, common key and language are this window's own while it runs, whatever
+    // windows on other threads use.
+    m_Values.resourceLibrary = m_ResourceLibraryName;
+    ResourceScope ownResources(m_hResource);
+    WindowValuesScope ownValues(&m_Values);
+
+    SetCurrentCommonKeyPath(GetDriverKeyPath(m_PrinterName.c_str()));
+    if (m_Values.commonKeyPath.empty()) {
         ResText text;
         ResText caption;
         text.Load(kDriverKeyErrorText);
@@ -121,7 +128,10 @@ BOOL CMonitorDlg::OnInitDialog() {
 
     char pictureLibrary[SettingsStringSize] = {};
     if (SettingsGetString(m_SettingsFile.c_str(), m_Model.c_str(), "BMPDLL", pictureLibrary) == 0) {
-        m_hPictureModule = ::LoadLibraryA(pictureLibrary);
+        // Only its bitmaps and icons are used: none of its code runs.
+        m_hPictureModule =
+            LoadResourceLibrary(pictureLibrary, DriverInstallFolder(m_Values.commonKeyPath))
+                .release();
         if (m_hPictureModule) {
             m_Picture.SetPictureModule(m_hPictureModule);
             m_Animation.SetPictureModule(m_hPictureModule);
@@ -151,9 +161,12 @@ BOOL CMonitorDlg::OnInitDialog() {
     }
 
     HINSTANCE resources = m_hResource ? m_hResource : AfxGetResourceHandle();
-    if (HICON icon = ::LoadIconA(resources, MAKEINTRESOURCEA(kIconId))) {
-        SetIcon(icon, TRUE);
-        SetIcon(icon, FALSE);
+    // The window's own icon, destroyed with it (see BMP256Ctrl::SetIcon).
+    m_WindowIcon.reset(static_cast<HICON>(
+        ::LoadImageA(resources, MAKEINTRESOURCEA(kIconId), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+    if (m_WindowIcon) {
+        SetIcon(m_WindowIcon.get(), TRUE);
+        SetIcon(m_WindowIcon.get(), FALSE);
     }
 
     m_MessageText.Load(MessageGettingStatus);
@@ -197,7 +210,7 @@ BOOL CMonitorDlg::OnInitDialog() {
         break;
     }
 
-    m_IdleInterval = IdleInterval;
+    m_IdleInterval = GetIdleInterval();
     if (m_bStatusTimerOn)
         m_StatusTimer = SetTimer(StatusTimerId, StatusFirstDelay);
     if (m_bProgressTimerOn)

@@ -20,8 +20,10 @@
 #include "framework/CDialog.h"
 #include "framework/CEdit.h"
 #include "framework/CStatic.h"
+#include "framework/Handles.h"
 #include "jobs/JobInfo.h"
 #include "status/StatusReply.h"
+#include "support/WindowValues.h"
 #include "ui/BMP256Ctrl.h"
 #include "ui/FitTextCtrl.h"
 #include "ui/LevelBarCtrl.h"
@@ -98,8 +100,10 @@ public:
     INT_PTR DoModal() override;
     BOOL PreTranslateMessage(MSG* msg) override;
 
-    // Fields the launch sets before Run.
+    // Fields the launch sets before Run. The resource module (when set) is this
+    // window's own for its whole run, on the thread that runs it.
     HINSTANCE m_hResource = nullptr;
+    std::string m_ResourceLibraryName;
     int m_StartView = VIEW_POPUP;
     JobMonitor* m_pJobMonitor = nullptr;
     KLApiBinding* m_pBinding = nullptr;
@@ -202,6 +206,8 @@ protected:
     int m_bWaitingNotice = 0;
     UINT_PTR m_StatusTimer = 0;
     int m_IdleInterval = 10;
+    WindowValues m_Values; // this window's common key and language section
+    UniqueIcon m_WindowIcon;
     int m_StatusNumber = StatusNumberNone;
     std::uint32_t m_IndicatorMask = 0xFFFF;
     std::uint32_t m_PictureMask = 0xFFFF;

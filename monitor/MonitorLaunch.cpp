@@ -11,6 +11,7 @@
 #include "framework/ResourceModule.h"
 #include "jobs/JobMonitor.h"
 #include "monitor/MonitorDlg.h"
+#include "support/LibraryLoad.h"
 #include "support/Registry.h"
 
 namespace {
@@ -38,23 +39,14 @@ bool StatusPollingOff(const char* settingsFile, const char* model) {
     return SettingsGetInt(settingsFile, model, "WIN2000", &win2000) == 0 && win2000 == 0;
 }
 
-// The ink library: "InkDll" of the model, in the driver's install directory.
-UniqueModule LoadInkLibrary(const char* printerName, const char* settingsFile, const char* model) {
-    std::string path;
-    {
-        const std::string driverKey = GetDriverKeyPath(printerName);
-        Registry driver(HKEY_LOCAL_MACHINE, driverKey.c_str());
-        if (!driverKey.empty() && driver.IsOpen()) {
-            path = driver.GetString("InstallPath", "", kRegistryStringSize);
-            if (!path.empty())
-                path += "\\";
-        }
-    }
+// The ink library: "InkDll" of the model, in the driver's install folder (or
+// this library's own). It registers the ink controls' window class: real code.
+UniqueModule LoadInkLibrary(const std::string& installFolder, const char* settingsFile,
+                            const char* model) {
     char inkDll[SettingsStringSize] = {};
     if (SettingsGetString(settingsFile, model, "InkDll", inkDll) != 0 || !*inkDll)
         return UniqueModule();
-    path += inkDll;
-    return UniqueModule(::LoadLibraryA(path.c_str()));
+    return LoadCodeLibrary(inkDll, installFolder);
 }
 
 LONG Launch(int view, const char* printerName, const char* portName, const char* model,
@@ -82,19 +74,25 @@ LONG Launch(int view, const char* printerName, const char* portName, const char*
 
     if (!resourceLibrary)
         return kLaunchFailed;
-    UniqueModule resources(::LoadLibraryA(resourceLibrary));
+    // Libraries come from the driver's install folder or this library's own,
+    // never from the current directory. The resource library's code never runs.
+    const std::string installFolder = DriverInstallFolder(GetDriverKeyPath(printerName));
+    UniqueModule resources = LoadResourceLibrary(resourceLibrary, installFolder);
     if (!resources)
         return kLaunchFailed;
-    const HINSTANCE previousResources = AfxGetResourceHandle();
-    AfxSetResourceHandle(resources.get());
-    IdleInterval = CMonitorDlg::GetIdleInterval();
-    UniqueModule ink = LoadInkLibrary(printerName, settingsFile, model);
+    {
+        // The window's texts are its own (see Run); the process-wide module stays.
+        ResourceScope ownResources(resources.get());
+        IdleInterval = CMonitorDlg::GetIdleInterval();
+    }
+    UniqueModule ink = LoadInkLibrary(installFolder, settingsFile, model);
 
     if (view == VIEW_PROGRESS)
         jobMonitor.AddJob(static_cast<int32_t>(jobId));
     dialog.m_pJobMonitor = &jobMonitor;
     dialog.m_pBinding = &binding;
     dialog.m_hResource = resources.get();
+    dialog.m_ResourceLibraryName = resourceLibrary;
     dialog.m_StartView = view;
     dialog.m_bStatusTimerOn = polling;
     dialog.Run(printerName, portName, model, settingsFile, nullptr);
@@ -102,8 +100,6 @@ LONG Launch(int view, const char* printerName, const char* portName, const char*
     jobMonitor.Stop();
 
     ink.reset();
-    // Not left pointing at a library that is about to be unloaded.
-    AfxSetResourceHandle(previousResources);
     resources.reset();
     return kWindowRan;
 }

@@ -62,7 +62,11 @@ int BMP256Ctrl::SetIcon(LPCSTR name, int rightOffset) {
     iconRightOffset = rightOffset;
     if (!name)
         return 1;
-    iconHandle = ::LoadIconA(AfxGetResourceHandle(), name);
+    // An icon of its own, destroyed with the control: icons shared with the
+    // resource module are never freed when that module is mapped for its
+    // resources only.
+    iconHandle.reset(static_cast<HICON>(
+        ::LoadImageA(AfxGetResourceHandle(), name, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
     return iconHandle ? 1 : 0;
 }
 
@@ -164,7 +168,7 @@ void BMP256Ctrl::OnPaint() {
         // Placed against the fitted window's right edge.
         GetClientRect(&client);
         if (iconName && blinkPhase == 1)
-            ::DrawIcon(dc, client.right - iconRightOffset, 0, iconHandle);
+            ::DrawIcon(dc, client.right - iconRightOffset, 0, iconHandle.get());
     }
 
     if (paletteBuffer) {

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "framework/CStatic.h"
+#include "framework/Handles.h"
 #include "ui/DibLayout.h"
 
 // A picture control: shows one bitmap resource of a picture library (or of the
@@ -52,7 +53,7 @@ private:
     UINT pictureId = 0;
     int iconRightOffset = 0;
     int blinkPhase = 0;
-    HICON iconHandle = nullptr;
+    UniqueIcon iconHandle;
     const unsigned char* bitmapHeader = nullptr;
     DibLayout layout;
     LOGPALETTE* paletteBuffer = nullptr;

@@ -2,18 +2,19 @@
 
 #include <windows.h>
 
-#include "exports/StatusLibraryApp.h"
+#include "support/WindowValues.h"
 #include "framework/Handles.h"
 #include "support/Registry.h"
 #include "ui/CommonKeyNotice.h"
 
 namespace {
 std::string FindCompanion(const char* fileName, bool useCoreValue) {
-    if (CommonKeyPath.empty())
+    const std::string commonKey = CurrentCommonKeyPath();
+    if (commonKey.empty())
         ShowCommonKeyNotice();
     std::string directory;
     {
-        Registry common(HKEY_LOCAL_MACHINE, CommonKeyPath.c_str());
+        Registry common(HKEY_LOCAL_MACHINE, commonKey.c_str());
         if (common.IsOpen()) {
             if (useCoreValue) {
                 std::string core = common.GetString("V_CORE", "", 256);

@@ -6,9 +6,9 @@
 #include <new>
 #include <vector>
 
-#include "exports/StatusLibraryApp.h"
 #include "framework/Handles.h"
 #include "support/Registry.h"
+#include "support/WindowValues.h"
 #include "ui/LanguageEntries.h"
 
 namespace {
@@ -76,17 +76,57 @@ int FirstUsableSection(const char* settingsPath, char* section, int* length, std
     return 0;
 }
 
+// The file name part of a path.
+std::string FileNameOf(const std::string& path) {
+    size_t slash = path.find_last_of("\\/:");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A window shows the texts of the library its caller gave it; the section that
+// names that library is the window's language.
+bool SectionOfLibrary(const char* settingsPath, const std::string& library, std::string* chosen) {
+    const std::string wanted = FileNameOf(library);
+    if (wanted.empty())
+        return false;
+    for (const LanguageEntry& entry : ReadLanguageEntries(settingsPath)) {
+        std::string resDll = ReadResDll(entry.name, settingsPath);
+        if (::lstrcmpiA(FileNameOf(resDll).c_str(), wanted.c_str()) == 0 &&
+            ResourceLibraryExists(resDll.c_str())) {
+            *chosen = entry.name;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Kept for the window that chose (when one runs on this thread) and, the first
+// time, for the process.
+void Remember(WindowValues* window, const std::string& chosen) {
+    if (window)
+        window->languageSection = chosen;
+    LanguageSection.SetIfEmpty(chosen);
+}
+
 int GetLanguageSectionUnguarded(char* section, int* length, const char* settingsPath) {
-    if (!LanguageSection.empty()) {
+    WindowValues* window = CurrentWindowValues();
+    const std::string cached = window ? window->languageSection : LanguageSection.Get();
+    if (!cached.empty()) {
         if (*length > 0) {
-            size_t n = std::min(LanguageSection.size(), static_cast<size_t>(*length - 1));
-            std::memcpy(section, LanguageSection.data(), n);
+            size_t n = std::min(cached.size(), static_cast<size_t>(*length - 1));
+            std::memcpy(section, cached.data(), n);
             section[n] = '\0';
         }
-        *length = static_cast<int>(LanguageSection.size());
+        *length = static_cast<int>(cached.size());
         return 0;
     }
     std::string chosen;
+    if (window && SectionOfLibrary(settingsPath, window->resourceLibrary, &chosen)) {
+        int result = CopyOut(chosen, section, length);
+        if (result < 0)
+            return result;
+        Remember(window, chosen);
+        return static_cast<int>(ReadResDll(chosen, settingsPath).size());
+    }
     int result = ChooseSection(settingsPath, ::GetUserDefaultLangID(), section, length, &chosen);
     if (result < 0)
         return result;
@@ -100,11 +140,11 @@ int GetLanguageSectionUnguarded(char* section, int* length, const char* settings
             result = FirstUsableSection(settingsPath, section, length, &chosen);
             if (result < 0)
                 return result;
-            LanguageSection = chosen;
+            Remember(window, chosen);
             return result;
         }
     }
-    LanguageSection = chosen;
+    Remember(window, chosen);
     return static_cast<int>(resDll.size());
 }
 } // namespace
@@ -144,14 +184,16 @@ int LangGetInt(const char* key, int defaultValue, const char* settingsPath) {
 }
 
 std::string LanguageInstallDirectory() {
-    Registry common(HKEY_LOCAL_MACHINE, CommonKeyPath.c_str());
+    const std::string commonKey = CurrentCommonKeyPath();
+    Registry common(HKEY_LOCAL_MACHINE, commonKey.c_str());
     return common.GetString("InstallPath", ".", 256);
 }
 
 int ResourceLibraryExists(const char* fileName) {
     if (!fileName || !*fileName || std::strpbrk(fileName, "*?"))
         return 0;
-    Registry common(HKEY_LOCAL_MACHINE, CommonKeyPath.c_str());
+    const std::string commonKey = CurrentCommonKeyPath();
+    Registry common(HKEY_LOCAL_MACHINE, commonKey.c_str());
     if (!common.IsOpen())
         return 0;
     std::string path = common.GetString("InstallPath", ".", 256) + "\\" + fileName;

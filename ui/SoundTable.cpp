@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "exports/StatusLibraryApp.h"
+#include "support/WindowValues.h"
 #include "support/Registry.h"
 #include "ui/CommonKeyNotice.h"
 #include "ui/ModelIni.h"
@@ -26,9 +26,10 @@ SoundTable::SoundTable(const char* model) : names(Entries) {
         std::snprintf(key, sizeof key, "%s%03d", "WVV", n);
         names[static_cast<size_t>(n)] = ini.GetString(key, "", 256);
     }
-    if (CommonKeyPath.empty())
+    const std::string commonKey = CurrentCommonKeyPath();
+    if (commonKey.empty())
         ShowCommonKeyNotice();
-    Registry common(HKEY_LOCAL_MACHINE, CommonKeyPath.c_str());
+    Registry common(HKEY_LOCAL_MACHINE, commonKey.c_str());
     installDirectory = common.GetString("InstallPath", "", 256);
     ready = installDirectory.empty() ? 0 : 1;
 }

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "exports/SettingsFile.h"
-#include "exports/StatusLibraryApp.h"
+#include "support/WindowValues.h"
 #include "framework/CWinApp.h"
 #include "support/Registry.h"
 #include "ui/CompanionPaths.h"
@@ -30,7 +30,8 @@ BOOL VersionDialog::OnInitDialog() {
 
     std::string iniPath, modelId;
     {
-        Registry common(HKEY_LOCAL_MACHINE, CommonKeyPath.c_str());
+        const std::string commonKey = CurrentCommonKeyPath();
+        Registry common(HKEY_LOCAL_MACHINE, commonKey.c_str());
         if (common.IsOpen())
             modelId = common.GetString("ModelID", "", 256);
     }

@@ -205,7 +205,7 @@ int main(int argc, char** argv) {
     IdleInterval = CMonitorDlg::GetIdleInterval();
 
     std::printf("== Idle cost over %d s each (status every %d s while idle)\n", idleSeconds,
-                IdleInterval);
+                IdleInterval.load());
     RunIdle(setup, VIEW_PROGRESS, idleSeconds, "progress meter, job queued, not printing");
     RunIdle(setup, VIEW_DETAIL, idleSeconds, "detail view polling a ready printer");
     std::printf("\n== Soak\n");

@@ -4,6 +4,11 @@
 //   negative      needed comes back as -100
 //   huge          needed comes back as 0x7FFFFFFF
 //   unterminated  the array comes back full of 'R', without a terminator
+//   offset        the array starts 4 bytes into the caller's buffer
+//   conformance   maximum and actual count 64 KiB above the request's
+//   far           offset 16 MiB - 16 within a maximum of 16 MiB, 16 bytes
+//   die           the service ends inside the call
+//   silent        the call is never answered
 // Every other operation is the real service's.
 #include <windows.h>
 #include <rpc.h>
@@ -41,19 +46,31 @@ void __RPC_STUB RogueGetJobValue(PRPC_MESSAGE message) {
     if (count > 4096 || message->BufferLength < 44 + count)
         ::RpcRaiseException(RPC_X_BAD_STUB_DATA);
 
+    uint32_t maximum = count;
+    uint32_t offset = 0;
     uint32_t length = count;
     int32_t needed = static_cast<int32_t>(count);
     int32_t result = 1;
+    if (mode == "die")
+        ::ExitProcess(3);
+    if (mode == "silent")
+        ::Sleep(INFINITE);
     if (mode == "oversize")
-        length = count + 64;
+        maximum = length = count + 64;
+    else if (mode == "offset" && count > 4)
+        offset = 4, length = count - 4;
+    else if (mode == "conformance")
+        maximum = length = count + 0x10000;
+    else if (mode == "far")
+        maximum = 0x1000000, offset = 0x1000000 - 16, length = 16;
     else if (mode == "negative")
         needed = -100;
     else if (mode == "huge")
         needed = 0x7FFFFFFF;
 
     std::vector<unsigned char> out(in, in + 20);
-    Store(out, length);
-    Store(out, 0);
+    Store(out, maximum);
+    Store(out, offset);
     Store(out, length);
     out.insert(out.end(), length, 'R');
     while (out.size() % 4)

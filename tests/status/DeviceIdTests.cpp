@@ -33,6 +33,8 @@ TEST(ExtractModelId, StopsAtZeroByteAndAtTheSize) {
     EXPECT_EQ(ExtractModelId(id.c_str(), 6), ""); // the ';' lies beyond the size
     EXPECT_EQ(ExtractModelId(id.c_str(), 7), "K7");
     EXPECT_EQ(ExtractModelId(id.c_str(), 3), "");
+    // The value ends at the text's end too: no ';' after a zero byte counts.
+    EXPECT_EQ(Model(std::string("MDL:K7\0junk;", 12)), "");
 }
 
 } // namespace

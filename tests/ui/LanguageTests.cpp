@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "exports/StatusLibraryApp.h"
 #include "tests/ui/UiTestSupport.h"
@@ -54,7 +55,7 @@ TEST_F(LanguageJa, ExactLanguageMatchIsChosen) {
     int result = -1;
     EXPECT_EQ(Choose(ini, &result), "Japanese");
     EXPECT_EQ(result, 6) << "the length of the ResDll name";
-    EXPECT_EQ(LanguageSection, "Japanese");
+    EXPECT_EQ(LanguageSection.Get(), "Japanese");
 }
 
 TEST_F(LanguageAu, FirstEntryOfThePrimaryLanguageIsChosen) {
@@ -102,7 +103,7 @@ TEST_F(Language, FirstUsableSectionWhenNeitherChoiceHasItsLibrary) {
     EXPECT_EQ(GetLanguageSection(section, &length, ini.c_str()), 0);
     EXPECT_STREQ(section, "French");
     EXPECT_EQ(length, 7);
-    EXPECT_EQ(LanguageSection, "French");
+    EXPECT_EQ(LanguageSection.Get(), "French");
 }
 
 TEST_F(Language, TheFirstChoiceIsKeptForTheProcess) {
@@ -178,6 +179,40 @@ TEST_F(Language, LibraryLookupNeedsTheCommonKeyAndAPlainName) {
     CommonKeyPath = "Software\\PqifTests\\NoSuchCommonKey";
     EXPECT_EQ(ResourceLibraryExists("en.dll"), 0);
     CommonKeyPath = saved;
+}
+
+// Windows on two threads, each with its own library and common key: each gets
+// the section that names its library, the process keeps the first choice, and
+// a caller outside any window still gets the process's.
+TEST_F(Language, EachWindowChoosesForItsOwnLibraryAndKey) {
+    Library("en.dll");
+    Library("ja.dll");
+    std::string ini = Settings("[Language]\nEnglish=9,1\nJapanese=11,1\n"
+                               "[English]\nResDll=en.dll\n[Japanese]\nResDll=ja.dll\n");
+    const std::string commonKey = CommonKeyPath;
+    auto window = [&](const char* library, std::string* chosen, std::string* key) {
+        WindowValues values;
+        values.resourceLibrary = std::string("C:\\anywhere\\") + library;
+        WindowValuesScope scope(&values);
+        SetCurrentCommonKeyPath(commonKey);
+        *chosen = Choose(ini);
+        *key = CurrentCommonKeyPath();
+        SetCurrentCommonKeyPath("Software\\PqifTests\\ThisWindowsOwnKey");
+        *key += "|" + CurrentCommonKeyPath();
+    };
+    std::string japanese, english, japaneseKey, englishKey;
+    std::thread first([&] { window("JA.DLL", &japanese, &japaneseKey); });
+    first.join();
+    std::thread second([&] { window("en.dll", &english, &englishKey); });
+    second.join();
+    EXPECT_EQ(japanese, "Japanese");
+    EXPECT_EQ(english, "English") << "not the section a window before it chose";
+    EXPECT_EQ(japaneseKey, commonKey + "|Software\\PqifTests\\ThisWindowsOwnKey");
+    EXPECT_EQ(LanguageSection.Get(), "Japanese") << "the process keeps the first choice";
+    EXPECT_EQ(Choose(ini), "Japanese");
+    EXPECT_EQ(CommonKeyPath.Get(), "Software\\PqifTests\\ThisWindowsOwnKey")
+        << "the process-wide key is the last one a window set";
+    CommonKeyPath = commonKey;
 }
 
 } // namespace
