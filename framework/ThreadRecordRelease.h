@@ -10,6 +10,12 @@
 #include <windows.h>
 
 inline void ReleaseThreadRecordOfCallingThread(HMODULE module) {
+    // The runtime makes the lock behind function-local statics through the
+    // thread library on the first such static's construction; made here, the
+    // record it takes is the calling thread's, given back below, instead of
+    // that of whichever host thread first constructs one.
+    static const DWORD firstCaller = ::GetCurrentThreadId();
+    (void)firstCaller;
     auto* base = reinterpret_cast<BYTE*>(module);
     auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
     if (dos->e_magic != IMAGE_DOS_SIGNATURE)
