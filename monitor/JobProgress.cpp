@@ -143,7 +143,10 @@ void CMonitorDlg::ShowJob(const JobInfo& record) {
                                               {record.value102[0], record.value102[1]})
                                    .c_str());
 
-    if (std::memcmp(record.values21, m_CurrentJob.values21, sizeof record.values21) != 0) {
+    // Compared with what the control shows, not with the current record: at a
+    // change of job the current record already is the new job.
+    if (!m_bDetailsShown ||
+        std::memcmp(record.values21, m_DetailsValues, sizeof record.values21) != 0) {
         std::string details = LoadText(kMediaTypeLabel) + " : " +
                               MediaTypeName(static_cast<std::int16_t>(record.values21[1])) +
                               "\r\n" + LoadText(kPaperSizeLabel) + " : " +
@@ -152,6 +155,8 @@ void CMonitorDlg::ShowJob(const JobInfo& record) {
             m_Details.SetWindowText(details);
             m_Details.HideCaret();
         }
+        std::memcpy(m_DetailsValues, record.values21, sizeof m_DetailsValues);
+        m_bDetailsShown = true;
     }
 
     std::string timeLeft;
@@ -190,6 +195,7 @@ void CMonitorDlg::ClearJob() {
     m_DocumentPopup.SetFittedText("");
     SetDlgItemText(IDC_SHEETS, "");
     m_Details.SetWindowText("");
+    m_bDetailsShown = false;
     SetDlgItemText(IDC_TIME_LEFT, "");
     m_Progress.SetRange(0, 100, FALSE);
     m_Progress.SetPos(0, TRUE);

@@ -197,6 +197,8 @@ protected:
 
     // Jobs.
     JobInfo m_CurrentJob = {};
+    std::uint16_t m_DetailsValues[3] = {}; // values21 of the details control 306 shows
+    bool m_bDetailsShown = false;
     int m_bCancelPopup = 0;
     int m_bCancelPM = 0;
     UINT_PTR m_ProgressTimer = 0;

@@ -191,6 +191,8 @@ void CMonitorDlg::FollowUpReadError() {
         m_Recovery.RecoverChannel(m_View);
 }
 
+// The model's "EnableGetStatusErr" counts only once the printer has given a good
+// reply with a status: until then a failure shows status 0.
 int CMonitorDlg::GetStatusErrSwitch() {
     if (m_GetStatusErr < 0) {
         int value = 0;
@@ -302,7 +304,7 @@ int CMonitorDlg::GetPrinterStatus(int fromRegistry) {
             if (m_StatusNumber != 0)
                 GetStatusErrSwitch();
         } else {
-            m_StatusNumber = GetStatusErrSwitch() > 0 ? StatusNumberUnreadable : 0;
+            m_StatusNumber = m_GetStatusErr > 0 ? StatusNumberUnreadable : 0;
         }
         m_IndicatorMask = IndicatorMask(m_Reply, m_StatusNumber);
         DebugLog(" -> Status No. : %d\n", m_StatusNumber);
@@ -335,7 +337,7 @@ int CMonitorDlg::ShowStatus(int result, int statusNumber, std::uint32_t mask) {
     m_bWaitingNotice = 0;
     StatusDisplay display;
     if (result < 0 || statusNumber == 0) {
-        if (GetStatusErrSwitch() > 0) {
+        if (m_GetStatusErr > 0) {
             statusNumber = StatusNumberUnreadable;
             display = {MessageUnreadable, PictureKindUnreadable};
         } else {
@@ -367,7 +369,7 @@ int CMonitorDlg::ShowSpecialStatus(DWORD, int statusNumber) {
     if (statusNumber != StatusNumberRecordReply)
         return 0;
     m_bWaitingNotice = 0;
-    m_MessageText.Load(GetStatusErrSwitch() < 1 ? MessageUnreadable : MessageRecordReply);
+    m_MessageText.Load(m_GetStatusErr < 1 ? MessageUnreadable : MessageRecordReply);
     if (m_LastText != m_MessageText.Text())
         SetMessageText(m_MessageText.Text());
     m_PictureKind = PictureKindNoReply;

@@ -52,6 +52,7 @@ void BMP256Ctrl::StopAnimation() {
         KillTimer(animationTimer);
         animationTimer = 0;
     }
+    animationPaused = false;
     frameList.reset();
 }
 
@@ -86,6 +87,13 @@ LRESULT BMP256Ctrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT BMP256Ctrl::OnTimer(WPARAM timerId, LPARAM lParam) {
     if (!animationTimer || timerId != animationTimer || !frameList || frameCount == 0)
         return CStatic::WindowProc(WM_TIMER, timerId, lParam);
+    // Nobody sees a hidden picture: its steps wait for the next paint.
+    if (!IsWindowVisible()) {
+        KillTimer(animationTimer);
+        animationTimer = 0;
+        animationPaused = true;
+        return 0;
+    }
     frameIndex = frameIndex < frameCount - 1 ? frameIndex + 1 : 0;
     blinkPhase = blinkPhase ? 0 : 1;
     SetPicture(frameList[frameIndex]);
@@ -131,6 +139,10 @@ bool BMP256Ctrl::LocatePicture() {
 
 void BMP256Ctrl::OnPaint() {
     CPaintDC paint(m_hWnd);
+    if (animationPaused && frameList) {
+        animationPaused = false;
+        animationTimer = SetTimer(AnimationTimerId, AnimationInterval);
+    }
     if (!LocatePicture())
         return;
     HDC dc = paint.get();

@@ -10,7 +10,9 @@
 // A picture control: shows one bitmap resource of a picture library (or of the
 // current resource module), realising the picture's own palette for 256-colour
 // pictures on palette displays; steps through a list of pictures every 500 ms; lays
-// an icon over the top-right corner on every second step. The window is fitted to
+// an icon over the top-right corner on every second step. An animation whose
+// control is hidden (itself or with its window) pauses at its next step and goes
+// on when the control is painted again. The window is fitted to
 // the picture at each paint; only the blit size of it is copied.
 //
 // The owner stops the animation before the window goes away (the destructor frees
@@ -36,6 +38,8 @@ public:
     UINT FrameIndex() const noexcept { return frameIndex; }
     int BlinkPhase() const noexcept { return blinkPhase; }
     UINT_PTR AnimationTimer() const noexcept { return animationTimer; }
+    bool AnimationPaused() const noexcept { return animationPaused; }
+    LPCSTR IconName() const noexcept { return iconName; }
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -61,5 +65,6 @@ private:
     UINT frameIndex = 0;
     UINT frameCount = 0;
     UINT_PTR animationTimer = 0;
+    bool animationPaused = false;
     HINSTANCE pictureModule = nullptr;
 };

@@ -5,8 +5,8 @@
 
 #include "companions/klapi/ChannelTable.h"
 #include "companions/klapi/InitLevels.h"
-#include "companions/klapi/IppBackend.h"
 #include "companions/klapi/KlapiApi.h"
+#include "companions/klapi/NetworkBackend.h"
 #include "companions/klapi/SimStore.h"
 #include "companions/klapi/StatusWatcher.h"
 
@@ -82,8 +82,8 @@ extern "C" int WINAPI KLGetDeviceID(int byPrinter, const char* name, char* buffe
         LONG scripted = 0;
         if (printer.ScriptedResult("KLGetDeviceID", &scripted))
             return static_cast<int>(scripted);
-        if (ippbackend::IsIpp(printer) &&
-            ippbackend::Update(printer, false) == ippbackend::Refresh::Unreachable)
+        if (netbackend::IsNetwork(printer) &&
+            netbackend::Update(printer, false) == netbackend::Refresh::Unreachable)
             return KLAPI_FAILURE;
         std::string id = printer.DeviceId();
         if (id.empty())
@@ -194,8 +194,8 @@ extern "C" int WINAPI KLGetStatus(int channel, void* buffer, int* size) {
             return static_cast<int>(scripted);
         if (printer.InUse())
             return KLAPI_IN_USE;
-        if (ippbackend::IsIpp(printer) &&
-            ippbackend::Update(printer, false) == ippbackend::Refresh::Unreachable)
+        if (netbackend::IsNetwork(printer) &&
+            netbackend::Update(printer, false) == netbackend::Refresh::Unreachable)
             return KLAPI_FAILURE;
         std::vector<BYTE> reply = printer.Bytes(simstore::ReplyValue);
         if (reply.empty()) {

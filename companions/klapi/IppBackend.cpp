@@ -42,7 +42,7 @@ DWORD Interval(const simstore::SimPrinter& printer) {
     return Bounded(printer.Dword(simstore::IppIntervalValue, 2000), 500, 60000);
 }
 
-Refresh Update(simstore::SimPrinter& printer, bool force) {
+Refresh Update(simstore::SimPrinter& printer, bool force, netbackend::Observation* seen) {
     std::string uri = printer.String(simstore::IppUriValue);
     if (uri.empty())
         return Refresh::Unreachable;
@@ -71,13 +71,23 @@ Refresh Update(simstore::SimPrinter& printer, bool force) {
     DWORD done = ::GetTickCount();
     printer.SetDword(simstore::IppPolledAtValue, done ? done : 1);
     printer.SetDword(simstore::IppReachableValue, ok ? 1 : 0);
+    if (seen) {
+        seen->asked = true;
+        seen->answered = ok;
+    }
     if (!ok)
         return Refresh::Unreachable;
 
     std::string deviceId = ipp::MakeDeviceId(snapshot);
     if (printer.DeviceId() != deviceId)
         printer.SetDeviceId(deviceId);
-    std::string reply = ipp::FormatReply(ipp::MapSnapshot(snapshot));
+    ipp::ReplyFields fields = ipp::MapSnapshot(snapshot);
+    std::string reply = ipp::FormatReply(fields);
+    if (seen) {
+        seen->fields = fields;
+        seen->reply = reply;
+        seen->reasons = snapshot.reasons;
+    }
     std::vector<BYTE> bytes(reply.begin(), reply.end());
     if (printer.Bytes(simstore::ReplyValue) != bytes)
         printer.SetBytes(simstore::ReplyValue, bytes);

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include "companions/klapi/NetworkBackend.h"
 #include "companions/klapi/SimStore.h"
 
 // A simulated printer whose key holds "IppUri" answers for a real IPP printer:
@@ -18,7 +19,8 @@ enum class Refresh { Current, Unreachable };
 // Brings the printer's values up to date when the last refresh is older than
 // the interval (or always, with force). Unreachable: the printer did not answer
 // in time or answered nonsense; the stored values are left as they were.
-Refresh Update(simstore::SimPrinter& printer, bool force);
+// `seen`, when given, receives what the printer said when it was asked.
+Refresh Update(simstore::SimPrinter& printer, bool force, netbackend::Observation* seen = nullptr);
 
 DWORD Interval(const simstore::SimPrinter& printer);
 

@@ -29,6 +29,20 @@ constexpr const char* IppIntervalValue = "IppInterval"; // ms between refreshes
 constexpr const char* IppTimeoutValue = "IppTimeout";   // ms an exchange may take
 constexpr const char* IppPolledAtValue = "IppPolledAt"; // tick count of the last refresh
 constexpr const char* IppReachableValue = "IppReachable";
+// A printer with "SnmpAgent" (HOST[:PORT]) answers from an SNMP agent's
+// Printer MIB (see SnmpBackend.h).
+constexpr const char* SnmpAgentValue = "SnmpAgent";
+constexpr const char* SnmpCommunityValue = "SnmpCommunity";
+constexpr const char* SnmpVersionValue = "SnmpVersion";   // 1 = v1, 2 = v2c
+constexpr const char* SnmpIntervalValue = "SnmpInterval"; // ms between refreshes
+constexpr const char* SnmpTimeoutValue = "SnmpTimeout";   // ms one request may wait
+constexpr const char* SnmpRetriesValue = "SnmpRetries";   // resends of an unanswered request
+constexpr const char* SnmpPolledAtValue = "SnmpPolledAt";
+constexpr const char* SnmpReachableValue = "SnmpReachable";
+// Either network backend: when the printer last answered (UTC;
+// its "Reply" holds what it said then), and the last state written to its journal.
+constexpr const char* LastAnswerValue = "LastAnswer"; // "YYYY-MM-DDTHH:MM:SS.mmmZ"
+constexpr const char* JournalStateValue = "JournalState";
 
 constexpr const char* DefaultModel = "Vorne Kestrel K7";
 

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <vector>
 
-#include "companions/klapi/IppBackend.h"
+#include "companions/klapi/NetworkBackend.h"
 #include "companions/klapi/KlapiApi.h"
 #include "companions/klapi/SimStore.h"
 #include "framework/Handles.h"
@@ -67,16 +67,15 @@ bool WatchKey(const Watch& watch, HKEY key, std::vector<BYTE>* last) {
             ::PostMessageA(watch.window, KLAPI_STATUS_MESSAGE, 0, watch.handle);
         }
         HANDLE events[] = {watch.stop.get(), changed.get()};
-        // A printer answering over IPP is asked again each interval; what it
-        // says lands in "Reply" and comes back here as a registry change.
-        simstore::SimPrinter printer(
-            watch.keyPath.substr(watch.keyPath.rfind('\\') + 1).c_str());
-        bool ipp = ippbackend::IsIpp(printer);
+        // A printer answering over the network is asked again each interval;
+        // what it says lands in "Reply" and comes back here as a registry change.
+        simstore::SimPrinter printer(watch.keyPath.substr(watch.keyPath.rfind('\\') + 1).c_str());
+        bool network = netbackend::IsNetwork(printer);
         DWORD rc;
-        while ((rc = ::WaitForMultipleObjects(2, events, FALSE,
-                                              ipp ? ippbackend::Interval(printer) : INFINITE)) ==
+        while ((rc = ::WaitForMultipleObjects(
+                    2, events, FALSE, network ? netbackend::Interval(printer) : INFINITE)) ==
                WAIT_TIMEOUT)
-            ippbackend::Update(printer, false);
+            netbackend::Update(printer, false);
         if (rc != WAIT_OBJECT_0 + 1)
             return true;
         // A deleted key signals too; it cannot be watched any longer.

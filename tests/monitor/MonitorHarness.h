@@ -10,13 +10,27 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "monitor/MonitorDlg.h"
 
 class TestMonitorDlg : public CMonitorDlg {
 public:
     static constexpr UINT WM_RUN_STEP = WM_APP + 77;
+    static constexpr UINT WM_MARK = WM_APP + 78; // posted: counted when taken from the queue
     using Step = std::function<void(TestMonitorDlg&)>;
+
+    // Each WM_TIMER of the status or progress timer as it reached the window
+    // (window thread only), and when set-up ended (the timers were started).
+    struct TimerArrival {
+        UINT_PTR id;
+        ULONGLONG at;
+        bool inTimer; // another tick was running: this one is dropped
+    };
+    std::vector<TimerArrival> timerArrivals;
+    ULONGLONG setUpAt = 0;
+    int marksTaken = 0;   // WM_MARK messages handled
+    int showAttempts = 0; // requests to show the window (kept hidden or not)
 
     TestMonitorDlg() {
         m_bStatusTimerOn = 0;
@@ -52,7 +66,9 @@ public:
     using CMonitorDlg::SwitchView;
 
     using CMonitorDlg::m_AckStatus;
+    using CMonitorDlg::m_Animation;
     using CMonitorDlg::m_bDebug;
+    using CMonitorDlg::m_bInTimer;
     using CMonitorDlg::m_bKeepHidden;
     using CMonitorDlg::m_bPrinting;
     using CMonitorDlg::m_bSavePosition;
@@ -79,6 +95,7 @@ public:
 protected:
     BOOL OnInitDialog() override {
         BOOL result = CMonitorDlg::OnInitDialog();
+        setUpAt = ::GetTickCount64();
         window_.store(m_hWnd);
         return result;
     }
@@ -87,6 +104,15 @@ protected:
             (*reinterpret_cast<const Step*>(lParam))(*this);
             return 1;
         }
+        if (message == WM_MARK) {
+            ++marksTaken;
+            return 0;
+        }
+        if (message == WM_WINDOWPOSCHANGING &&
+            (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW))
+            ++showAttempts;
+        if (message == WM_TIMER && (wParam == StatusTimerId || wParam == ProgressTimerId))
+            timerArrivals.push_back({wParam, ::GetTickCount64(), m_bInTimer != 0});
         return CMonitorDlg::WindowProc(message, wParam, lParam);
     }
 
@@ -135,4 +161,15 @@ inline bool WaitOnWindow(TestMonitorDlg& dialog,
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;
+}
+
+// Waits until the window has taken everything posted to its thread before this
+// call (posted messages are taken in order).
+inline bool Settle(TestMonitorDlg& dialog, int ms = 30000) {
+    int marks = 0;
+    if (!dialog.Do([&](TestMonitorDlg& w) { marks = w.marksTaken; }))
+        return false;
+    ::PostMessageA(dialog.Window(), TestMonitorDlg::WM_MARK, 0, 0);
+    return WaitOnWindow(
+        dialog, [&](TestMonitorDlg& w) { return w.marksTaken > marks; }, ms);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -143,6 +144,80 @@ TEST_F(MonitorLaunchTest, MeterWithoutStatusPollingNeedsNoCommunicationLibrary) 
     EXPECT_EQ(progress_(demo::PrinterName, demo::PortName, demo::Model, settings_.c_str(),
                         resources_.c_str(), 4242),
               0);
+}
+
+} // namespace
+
+namespace {
+
+// The export table as callers link against it, written out here rather than
+// taken from the module-definition file.
+TEST(ExportTableTest, EveryNameHasItsOrdinal) {
+    struct Export {
+        const char* name;
+        WORD ordinal;
+    };
+    const Export table[] = {
+        {"PrEnumItem", 1},   {"PrGetPrnData", 2},        {"PrGetStatusB", 3}, {"PrReleaseReg", 4},
+        {"PrSelectChan", 5}, {"PrSendPrnData", 6},       {"PrStartKVR_D", 7}, {"PrStartKVR_PM", 8},
+        {"PrStartKVR_S", 9}, {"SetRegDefaultValue", 10},
+    };
+    HMODULE library = ::LoadLibraryA((BinDir() + "\\V_PQIF07.dll").c_str());
+    ASSERT_NE(library, nullptr);
+    for (const Export& e : table) {
+        FARPROC byName = ::GetProcAddress(library, e.name);
+        EXPECT_NE(byName, nullptr) << e.name;
+        EXPECT_EQ(byName, ::GetProcAddress(library, MAKEINTRESOURCEA(e.ordinal))) << e.name;
+    }
+    EXPECT_EQ(::GetProcAddress(library, MAKEINTRESOURCEA(11)), nullptr) << "ten exports";
+    ::FreeLibrary(library);
+}
+
+// The "log" switch is read from the product key once, when the library loads.
+TEST(DebugSwitchTest, LogIsReadWhenTheLibraryLoads) {
+    using StatusFn = LONG(WINAPI*)(LONG, LONG, LONG, LONG*, LONG*, LONG*, LONG*, const char*,
+                                   const char*, LONG, const char*, LONG*);
+    KeyBackup product(HKEY_LOCAL_MACHINE, demo::ProductKey);
+    const std::string path = BinDir() + "\\V_PQIF07.dll";
+    auto logLines = [] {
+        char text[4096] = {};
+        HANDLE file =
+            ::CreateFileA("c:\\HERON.LOG", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return 0;
+        DWORD got = 0;
+        ::ReadFile(file, text, sizeof text - 1, &got, nullptr);
+        ::CloseHandle(file);
+        int count = 0;
+        for (const char* at = std::strstr(text, "PrGetStatusB"); at;
+             at = std::strstr(at + 1, "PrGetStatusB"))
+            ++count;
+        return count;
+    };
+    auto query = [](HMODULE library) {
+        auto status = reinterpret_cast<StatusFn>(::GetProcAddress(library, "PrGetStatusB"));
+        ASSERT_NE(status, nullptr);
+        LONG result = 0;
+        status(0, 0, 0, &result, nullptr, nullptr, nullptr, demo::PrinterName, demo::PortName, 0,
+               demo::Model, nullptr);
+    };
+    ::DeleteFileA("c:\\HERON.LOG");
+
+    product.SetDword("log", 1);
+    HMODULE library = ::LoadLibraryA(path.c_str());
+    ASSERT_NE(library, nullptr);
+    product.SetDword("log", 0); // read at load: switching it off now changes nothing
+    query(library);
+    EXPECT_EQ(logLines(), 1);
+    ::FreeLibrary(library);
+
+    library = ::LoadLibraryA(path.c_str());
+    ASSERT_NE(library, nullptr);
+    query(library);
+    EXPECT_EQ(logLines(), 1) << "loaded again with the switch off: nothing more";
+    ::FreeLibrary(library);
+    ::DeleteFileA("c:\\HERON.LOG");
 }
 
 } // namespace

@@ -113,9 +113,53 @@ TEST(IntegerFormatTest, OnlyIntegerPlaceholdersAreFilled) {
     EXPECT_EQ(FormatIntegers("Sheet %d of %d", {3, 12}), "Sheet 3 of 12");
     EXPECT_EQ(FormatIntegers("%u%%", {50}), "50%");
     EXPECT_EQ(FormatIntegers("%d %d %d", {1}), "1 0 0") << "missing values give 0";
-    EXPECT_EQ(FormatIntegers("%s %n %x %d", {7}), "%s %n %x 7") << "others are text";
+    EXPECT_EQ(FormatIntegers("%s %n %p %c %f %*d %d", {7}), "%s %n %p %c %f %*d 7")
+        << "others are text";
     EXPECT_EQ(FormatIntegers("trailing %", {}), "trailing %");
+    EXPECT_EQ(FormatIntegers("%l", {1}), "%l") << "a modifier without a conversion";
     EXPECT_EQ(FormatIntegers(nullptr, {1}), "");
+}
+
+// What a resource author may write for an integer, as printf would show it.
+TEST(IntegerFormatTest, FlagsWidthPrecisionAndLengthModifiers) {
+    struct Case {
+        const char* format;
+        long long value;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"%ld min", 12, "12 min"},
+        {"%2d", 5, " 5"},
+        {"%02u", 7, "07"},
+        {"%-4d|", 3, "3   |"},
+        {"%+d", 3, "+3"},
+        {"% d", 3, " 3"},
+        {"%05d", -42, "-0042"},
+        {"%.3d", 7, "007"},
+        {"%5.3d", 7, "  007"},
+        {"%.0d", 0, ""},
+        {"%lu", 4000000000LL, "4000000000"},
+        {"%u", -1, "4294967295"},
+        {"%d", 4294967295LL, "-1"},
+        {"%hd", 65535, "-1"},
+        {"%hhu", 257, "1"},
+        {"%lld", -9000000000LL, "-9000000000"},
+        {"%I64u", 9000000000LL, "9000000000"},
+        {"%I32d", 9, "9"},
+        {"%x", 255, "ff"},
+        {"%#X", 255, "0XFF"},
+        {"%#o", 8, "010"},
+        {"%zu", 3, "3"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatIntegers(c.format, {c.value}), c.shown) << c.format;
+}
+
+TEST(IntegerFormatTest, OversizedFieldsAreNotPlaceholders) {
+    EXPECT_EQ(FormatIntegers("%64d", {1}).size(), 64u);
+    EXPECT_EQ(FormatIntegers("%65d", {1}), "%65d");
+    EXPECT_EQ(FormatIntegers("%.99999999999d", {1}), "%.99999999999d");
+    EXPECT_EQ(FormatIntegers("%2147483648d|%d", {1, 2}), "%2147483648d|1");
 }
 
 // A template in the extended layout, built word by word.

@@ -6,161 +6,12 @@
 #include <memory>
 #include <string>
 
-#include "companions/install/DemoModel.h"
-#include "companions/install/Installation.h"
-#include "companions/klapi/SimStore.h"
-#include "device/KLApiBinding.h"
-#include "exports/StatusLibraryApp.h"
-#include "framework/ResourceModule.h"
-#include "jobs/JobMonitor.h"
-#include "support/Registry.h"
-#include "tests/jobs/FakePrintManager.h"
-#include "tests/monitor/MonitorHarness.h"
-#include "tests/ui/UiTestSupport.h"
+#include "tests/monitor/MonitorFixture.h"
+#include "tests/monitor/WaitUntil.h"
 
 namespace {
 
-const std::string kReady = "@BDC ST\r\nST:04;IQ:5A4B3C2D1E64;\x0C";
-const std::string kPrinting = "@BDC ST\r\nST:03;IQ:5A4B3C2D1E64;\x0C";
-const std::string kCyanLow = "@BDC ST\r\nST:04;WR:11;IQ:5A0A3C2D1E64;\x0C";
-const std::string kCyanOut = "@BDC ST\r\nST:00;ER:05;IQ:5A003C2D1E64;\x0C";
-const std::string kPaperOut = "@BDC ST\r\nST:00;ER:06;IQ:5A4B3C2D1E64;\x0C";
-const std::string kCoverOpen = "@BDC ST\r\nST:00;ER:02;IQ:5A4B3C2D1E64;\x0C";
-
-std::string TargetKeyPath() {
-    return std::string(demo::PrinterTargetsKey) + "\\" + demo::PrinterName;
-}
-
-// The demo installation, once for the whole program, into the folder of the
-// companions (the ink library is looked up in the install folder).
-class DemoInstallation : public ::testing::Environment {
-public:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(install::Install(BinDir(), BinDir() + "\\sounds", &error)) << error;
-        Registry profile(HKEY_LOCAL_MACHINE, demo::ProfileKey);
-        settingsFile = profile.GetString(demo::Model, "", 260);
-    }
-    void TearDown() override {
-        std::string removedFrom, error;
-        install::Remove(&removedFrom, &error);
-    }
-    static std::string settingsFile;
-};
-std::string DemoInstallation::settingsFile;
-
-class MonitorWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        resources_ = ::LoadLibraryA((BinDir() + "\\KVRRES_EN.DLL").c_str());
-        ASSERT_NE(resources_, nullptr);
-        // The ink controls of the template come from the ink library, as under the launch.
-        ink_ = ::LoadLibraryA((BinDir() + "\\KVRINK.DLL").c_str());
-        ASSERT_NE(ink_, nullptr);
-        previous_ = AfxGetResourceHandle();
-        AfxSetResourceHandle(resources_);
-        IdleInterval = 10;
-        printer_.SetBytes(simstore::ReplyValue, kReady);
-        Target().DeleteValue("PopupPOSX");
-        Target().DeleteValue("PopupPOSY");
-        Target().DeleteValue("Status");
-        Target().DeleteValue("ComStatus");
-        common_.Clear();
-    }
-    void TearDown() override {
-        EndAllJobs();
-        jobs_.reset(); // waits for the worker, which ends with the list
-        printer_.SetBytes(simstore::ReplyValue, kReady);
-        AfxSetResourceHandle(previous_);
-        ::FreeLibrary(resources_);
-        ::FreeLibrary(ink_);
-    }
-
-    static Registry Target() {
-        return Registry(HKEY_CURRENT_USER, TargetKeyPath().c_str(), false, KEY_ALL_ACCESS);
-    }
-    std::string Text(UINT id) const {
-        char buffer[1024] = {};
-        ::LoadStringA(resources_, id, buffer, sizeof buffer);
-        return buffer;
-    }
-
-    // Runs a window of the demo printer in the given start view with script.
-    int RunWindow(TestMonitorDlg& dialog, int startView,
-                  const std::function<void(TestMonitorDlg&)>& script,
-                  const char* printer = demo::PrinterName, bool windowExpected = true) {
-        dialog.m_StartView = startView;
-        dialog.m_pBinding = &binding_;
-        dialog.m_pJobMonitor = jobs_.get();
-        dialog.m_hResource = resources_;
-        bool scripted = false;
-        const int result = RunWithScript(
-            dialog,
-            [&] {
-                return dialog.Run(printer, demo::PortName, demo::Model,
-                                  DemoInstallation::settingsFile.c_str(), nullptr);
-            },
-            script, &scripted);
-        EXPECT_EQ(scripted, windowExpected)
-            << "the window " << (windowExpected ? "never opened" : "opened");
-        return result;
-    }
-
-    static std::string Item(HWND window, int id) {
-        char text[1024] = {};
-        ::GetDlgItemTextA(window, id, text, sizeof text);
-        return text;
-    }
-    static bool Shown(HWND window, int id) { return ::IsWindowVisible(::GetDlgItem(window, id)); }
-    static bool Enabled(HWND window, int id) { return ::IsWindowEnabled(::GetDlgItem(window, id)); }
-    static UINT MenuState(HWND window, UINT command) {
-        return ::GetMenuState(::GetSystemMenu(window, FALSE), command, MF_BYCOMMAND);
-    }
-
-    HINSTANCE resources_ = nullptr;
-    HMODULE ink_ = nullptr;
-    HINSTANCE previous_ = nullptr;
-    simstore::SimPrinter printer_{demo::PrinterName};
-    KLApiBinding binding_;
-    std::shared_ptr<FakePrintManager> pm_ = std::make_shared<FakePrintManager>();
-    std::shared_ptr<FakeSpooler> spooler_ = std::make_shared<FakeSpooler>();
-    std::unique_ptr<JobMonitor> jobs_ = MakeJobs();
-    KeyBackup common_{HKEY_LOCAL_MACHINE, demo::CommonKey};
-
-    std::unique_ptr<JobMonitor> MakeJobs() {
-        std::shared_ptr<FakePrintManager> pm = pm_;
-        auto monitor = std::make_unique<JobMonitor>(
-            [pm] { return std::make_unique<FakeClient>(pm); }, spooler_, JobMonitorTiming{5, 0});
-        monitor->SetPrinter(demo::PrinterName, demo::PortName);
-        return monitor;
-    }
-    // A job the fake print manager prints and the spooler knows.
-    int32_t AddJob(int32_t spoolerId, const std::string& document) {
-        FakeJob job;
-        job.spoolerId = spoolerId;
-        job.document = document;
-        job.sheets[0] = 1;
-        job.sheets[1] = 4;
-        job.progress[0] = 100;
-        job.progress[1] = 400;
-        job.timeLeft = 59;
-        spooler_->Learn(spoolerId);
-        int32_t number = pm_->Add(job);
-        jobs_->AddJob(spoolerId);
-        return number;
-    }
-    void EndJob(int32_t number, int32_t spoolerId) {
-        pm_->With([&](FakePrintManager& p) { p.Find(number)->active = false; });
-        spooler_->Forget({spoolerId});
-    }
-    void EndAllJobs() {
-        pm_->With([](FakePrintManager& p) {
-            for (FakeJob& job : p.jobs)
-                job.active = false;
-        });
-        spooler_->ForgetAll();
-    }
-};
+using namespace monitortest;
 
 TEST_F(MonitorWindowTest, PopupShowsTheAlertControlsAndCaption) {
     TestMonitorDlg dialog;
@@ -215,7 +66,7 @@ TEST_F(MonitorWindowTest, KeysNeverCloseTheAlertAndReturnClosesTheDetailView) {
                 ::PostMessageA(::GetDlgItem(d.Window(), IDC_CANCEL_POPUP), WM_KEYDOWN, key, 0);
                 ::PostMessageA(::GetDlgItem(d.Window(), IDC_CANCEL_POPUP), WM_KEYUP, key, 0);
             }
-            ::Sleep(200);
+            ASSERT_TRUE(Settle(d));
             EXPECT_TRUE(::IsWindow(d.Window())) << "Return and Escape leave the popup open";
             EXPECT_TRUE(pm_->commands.empty()) << "Return did not press cancel";
         });
@@ -225,10 +76,11 @@ TEST_F(MonitorWindowTest, KeysNeverCloseTheAlertAndReturnClosesTheDetailView) {
         TestMonitorDlg dialog;
         int result = RunWindow(dialog, VIEW_DETAIL, [&](TestMonitorDlg& d) {
             ::PostMessageA(::GetDlgItem(d.Window(), IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
-            ::Sleep(150);
+            ASSERT_TRUE(Settle(d));
             EXPECT_TRUE(::IsWindow(d.Window()));
-            ::PostMessageA(::GetDlgItem(d.Window(), IDOK), WM_KEYDOWN, VK_RETURN, 0);
-            ::Sleep(300);
+            const HWND window = d.Window();
+            ::PostMessageA(::GetDlgItem(window, IDOK), WM_KEYDOWN, VK_RETURN, 0);
+            EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(window); }));
         });
         EXPECT_EQ(result, IDOK) << "Return pressed the close button";
     }
@@ -289,7 +141,8 @@ TEST_F(MonitorWindowTest, PositionsFallBackToTheDefaultAndAreStored) {
 TEST_F(MonitorWindowTest, ProgressMeterStartsHiddenInTheBottomRightCorner) {
     TestMonitorDlg dialog;
     int result = RunWindow(dialog, VIEW_PROGRESS, [&](TestMonitorDlg& d) {
-        ::Sleep(200); // the modal loop's show-on-idle has come and gone
+        // The modal loop's show-on-idle has come and was cancelled.
+        ASSERT_TRUE(WaitOnWindow(d, [](TestMonitorDlg& w) { return w.showAttempts > 0; }));
         d.Do([&](TestMonitorDlg& w) {
             EXPECT_FALSE(::IsWindowVisible(w.m_hWnd));
             EXPECT_EQ(w.m_bKeepHidden, 1);
@@ -439,9 +292,8 @@ TEST_F(MonitorWindowTest, PopupClosesByItselfWhenTheAlertIsOver) {
             EXPECT_EQ(w.m_StatusNumber, 1);
         });
         // The end closes the status channel first, which stops the library's watcher.
-        for (int i = 0; i < 500 && ::IsWindow(d.Window()); ++i)
-            ::Sleep(20);
-        EXPECT_FALSE(::IsWindow(d.Window())) << "paper reloaded: the alert ended";
+        EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(d.Window()); }))
+            << "paper reloaded: the alert ended";
     });
     EXPECT_EQ(result, IDCANCEL);
 }
@@ -511,11 +363,10 @@ TEST_F(MonitorWindowTest, ProgressMeterFollowsAJobToItsEndAndCloses) {
             EXPECT_TRUE(::IsWindowVisible(w.m_hWnd));
         });
         // Once the monitor has dropped the job, the next tick ends the meter.
-        for (int i = 0; i < 200 && ::IsWindow(d.Window()); ++i) {
+        EXPECT_TRUE(WaitUntil([&] {
             d.Do([](TestMonitorDlg& w) { w.ProgressTick(); });
-            ::Sleep(20);
-        }
-        EXPECT_FALSE(::IsWindow(d.Window())) << "the last job gone: the meter closed";
+            return !::IsWindow(d.Window());
+        })) << "the last job gone: the meter closed";
     });
     EXPECT_EQ(result, IDCANCEL);
 }
@@ -641,6 +492,6 @@ TEST_F(MonitorWindowTest, UnknownSpoolerPrinterRefusesTheWindow) {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    ::testing::AddGlobalTestEnvironment(new DemoInstallation);
+    ::testing::AddGlobalTestEnvironment(new monitortest::DemoInstallation);
     return RUN_ALL_TESTS();
 }

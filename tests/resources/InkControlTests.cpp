@@ -152,6 +152,27 @@ TEST_F(InkControl, EachControlTakesTheLevelAtItsColourIndex) {
     }
 }
 
+// The owner repeats the levels at every status poll: the same block draws nothing.
+TEST_F(InkControl, OnlyAChangeIsRedrawn) {
+    ShowWindow(parent_, SW_SHOWNA); // a hidden window collects no update region
+    HWND h = Make(2);
+    LONG block[14] = {6, 10, 20};
+    auto pending = [h] {
+        RECT r;
+        return GetUpdateRect(h, &r, FALSE) != FALSE;
+    };
+    EXPECT_EQ(SendMessageA(h, kInk, 10, reinterpret_cast<LPARAM>(block)), 1);
+    ValidateRect(h, nullptr);
+    EXPECT_EQ(SendMessageA(h, kInk, 10, reinterpret_cast<LPARAM>(block)), 1);
+    EXPECT_FALSE(pending()) << "same level";
+    block[2] = 25;
+    SendMessageA(h, kInk, 10, reinterpret_cast<LPARAM>(block));
+    EXPECT_TRUE(pending()) << "new level";
+    ValidateRect(h, nullptr);
+    SendMessageA(h, kInk, 11, reinterpret_cast<LPARAM>(block));
+    EXPECT_TRUE(pending()) << "a mark";
+}
+
 TEST_F(InkControl, ColourIndexOutsideOneToSixIsRefused) {
     HWND h = Make(3);
     EXPECT_EQ(SendMessageA(h, kInk, 9, 0), 0);

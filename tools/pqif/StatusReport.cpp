@@ -127,6 +127,10 @@ std::string FormatText(const StatusReport& r) {
     } else {
         line("Stored reply:", r.hasKey ? "none decoded" : "not recorded (no printer key)");
     }
+    if (r.hasLastKnown) {
+        line("Last answer:", r.lastAnswer + " (" + r.lastAnswerAge + " ago)");
+        line("Ink then:", r.lastKnownLevels);
+    }
     return out;
 }
 
@@ -174,6 +178,18 @@ std::string FormatJson(const StatusReport& r, const std::string& error, int exit
         field("warnings", warnings + "]");
         field("error", std::to_string(r.reply.error));
         field("indicators", std::to_string(r.indicators));
+    }
+    if (r.hasLastKnown) {
+        std::string ink = "[";
+        for (int i = 0; i < r.lastKnown.inkCount; ++i) {
+            ink += i ? "," : "";
+            ink += r.lastKnown.inkLevel[i] == InkLevelUnknown
+                       ? "null"
+                       : std::to_string(r.lastKnown.inkLevel[i]);
+        }
+        field("lastAnswer", JsonString(r.lastAnswer));
+        field("lastAnswerAge", JsonString(r.lastAnswerAge));
+        field("lastKnownInk", ink + "]");
     }
     if (!error.empty()) {
         field("error", JsonString(error));

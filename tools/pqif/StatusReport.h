@@ -24,6 +24,12 @@ struct StatusReport {
     bool hasReply = false; // the recorded reply decoded
     PrinterStatus reply{};
     std::uint32_t indicators = 0;
+    // A network printer that stopped answering: when it last answered, and what.
+    bool hasLastKnown = false;
+    std::string lastAnswer;
+    std::string lastAnswerAge;
+    std::string lastKnownLevels;
+    PrinterStatus lastKnown{};
 };
 
 const char* ResultName(LONG resultCode);

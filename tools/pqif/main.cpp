@@ -11,6 +11,7 @@
 #include "status/StatusMap.h"
 #include "status/StatusReply.h"
 #include "support/Registry.h"
+#include "tools/pqif/JournalCommands.h"
 #include "tools/pqif/JsonText.h"
 #include "tools/pqif/Klapi.h"
 #include "tools/pqif/MonitorCommand.h"
@@ -31,6 +32,8 @@ const char kUsage[] =
     "       pqif popup|detail PRINTER [--port PORT] [--model MODEL] [--ini SETTINGSFILE]\n"
     "                   [--res RESOURCEDLL]\n"
     "       pqif progress PRINTER [the same options] [--job ID] [--print DOCUMENT]...\n"
+    "       pqif history PRINTER [--json] [--since TIME]\n"
+    "       pqif watch PRINTER... [--json] [--count N]\n"
     "       pqif --help\n"
     "\n"
     "  status    query the printer's state through PrGetStatusB and decode the\n"
@@ -42,6 +45,10 @@ const char kUsage[] =
     "  items     list the notification items of a resource library (PrEnumItem)\n"
     "  popup     open the monitor window as a status alert (PrStartKVR_S)\n"
     "  detail    open the monitor window's detail view (PrStartKVR_D)\n"
+    "  history   the state changes a network printer's journal recorded (TIME: UTC\n"
+    "            2026-12-10T06:30[:00], or an age such as 10m, 2h)\n"
+    "  watch     one line per change of the printers' state as it happens (JSON\n"
+    "            lines with --json), until interrupted or after N lines\n"
     "  progress  open the progress meter for a spooler job (PrStartKVR_PM): the job\n"
     "            --job names, or each DOCUMENT that --print spools from pqif itself;\n"
     "            the first is followed from the start, the others are handed to the\n"
@@ -204,6 +211,17 @@ int Status(const Options& o) {
     klapi.Close(channel);
     if (report.call == 1) {
         ReadRecordedReply(&report);
+        // A network printer that stopped answering still has its last answer.
+        if (!report.hasReply) {
+            LastKnown last;
+            if (LastKnownOf(report.printer, &last)) {
+                report.hasLastKnown = true;
+                report.lastAnswer = last.lastAnswer;
+                report.lastAnswerAge = last.age;
+                report.lastKnown = last.reply;
+                report.lastKnownLevels = LevelsText(last.reply);
+            }
+        }
         // A failure reports its result code as the item.
         if (report.item < 0 && report.hasKey)
             report.item = report.resultCode;
@@ -342,6 +360,8 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return kExitOk;
     }
+    if (IsJournalCommand(command))
+        return RunJournalCommand(argc, argv);
     if (IsMonitorCommand(command)) {
         MonitorOptions monitor;
         std::string problem = ParseMonitorOptions(argc, argv, &monitor);

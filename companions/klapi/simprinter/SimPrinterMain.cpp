@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "IppUri.h"
+#include "SnmpClient.h"
 #include "companions/klapi/SimStore.h"
 #include "companions/klapi/simprinter/TextCodec.h"
 
@@ -38,6 +39,9 @@ const char kUsage[] =
     "  simprinter inuse NAME on|off\n"
     "  simprinter ipp NAME URI [--interval MS] [--timeout MS]  (answer from an IPP printer)\n"
     "  simprinter ipp NAME off\n"
+    "  simprinter snmp NAME HOST[:PORT] [--community C] [--version 1|2c] [--interval MS]\n"
+    "                  [--timeout MS] [--retries N]  (answer from an SNMP Printer MIB)\n"
+    "  simprinter snmp NAME off\n"
     "  simprinter init-result CODE\n"
     "  simprinter show NAME\n"
     "  simprinter list\n"
@@ -261,6 +265,81 @@ int Calls(int argc, char** argv) {
     return kExitOk;
 }
 
+const char* const kIppValues[] = {simstore::IppUriValue, simstore::IppIntervalValue,
+                                  simstore::IppTimeoutValue, simstore::IppPolledAtValue,
+                                  simstore::IppReachableValue};
+const char* const kSnmpValues[] = {simstore::SnmpAgentValue,    simstore::SnmpCommunityValue,
+                                   simstore::SnmpVersionValue,  simstore::SnmpIntervalValue,
+                                   simstore::SnmpTimeoutValue,  simstore::SnmpRetriesValue,
+                                   simstore::SnmpPolledAtValue, simstore::SnmpReachableValue};
+
+// A printer answers from one backend at a time; choosing one drops the other
+// and what the printer said before.
+void ForgetNetwork(SimPrinter& printer) {
+    for (const char* value : kIppValues)
+        printer.DeleteValue(value);
+    for (const char* value : kSnmpValues)
+        printer.DeleteValue(value);
+    printer.DeleteValue(simstore::LastAnswerValue);
+    printer.DeleteValue(simstore::JournalStateValue);
+}
+
+int Snmp(int argc, char** argv) {
+    const char* usage = "snmp takes NAME HOST[:PORT] [--community C] [--version 1|2c] "
+                        "[--interval MS] [--timeout MS] [--retries N], or NAME off";
+    if (argc < 4 || argc % 2 != 0)
+        return Usage(usage);
+    SimPrinter printer(argv[2]);
+    int rc = kExitOk;
+    if (!Existing(argv[2], &printer, &rc))
+        return rc;
+    if (std::strcmp(argv[3], "off") == 0 && argc == 4) {
+        ForgetNetwork(printer);
+        return kExitOk;
+    }
+    std::string host;
+    uint16_t port = 0;
+    if (!snmp::ParseAgentAddress(argv[3], host, port))
+        return Usage("HOST[:PORT] must be a host name or address, and a port 1..65535");
+    std::string community = "public";
+    long long version = 2, interval = -1, timeout = -1, retries = -1;
+    for (int i = 4; i + 1 < argc; i += 2) {
+        std::string option = argv[i];
+        const char* value = argv[i + 1];
+        bool ok = true;
+        if (option == "--community") {
+            community = value;
+            ok = !community.empty() && community.size() <= 255;
+        } else if (option == "--version") {
+            ok = std::strcmp(value, "1") == 0 || std::strcmp(value, "2c") == 0;
+            version = std::strcmp(value, "1") == 0 ? 1 : 2;
+        } else if (option == "--interval") {
+            ok = ParseNumber(value, 500, 60000, &interval);
+        } else if (option == "--timeout") {
+            ok = ParseNumber(value, 200, 10000, &timeout);
+        } else if (option == "--retries") {
+            ok = ParseNumber(value, 0, 5, &retries);
+        } else {
+            ok = false;
+        }
+        if (!ok)
+            return Usage(usage);
+    }
+    ForgetNetwork(printer);
+    bool ok = printer.SetString(simstore::SnmpAgentValue, argv[3]) &&
+              printer.SetString(simstore::SnmpCommunityValue, community) &&
+              printer.SetDword(simstore::SnmpVersionValue, static_cast<DWORD>(version));
+    if (interval > 0)
+        ok = ok && printer.SetDword(simstore::SnmpIntervalValue, static_cast<DWORD>(interval));
+    if (timeout > 0)
+        ok = ok && printer.SetDword(simstore::SnmpTimeoutValue, static_cast<DWORD>(timeout));
+    if (retries >= 0)
+        ok = ok && printer.SetDword(simstore::SnmpRetriesValue, static_cast<DWORD>(retries));
+    // The next query asks the printer at once.
+    ok = ok && printer.SetDword(simstore::SnmpPolledAtValue, 0);
+    return ok ? kExitOk : Failed("cannot write the value");
+}
+
 int Ipp(int argc, char** argv) {
     if (argc < 4 || argc % 2 != 0)
         return Usage("ipp takes NAME URI [--interval MS] [--timeout MS], or NAME off");
@@ -269,10 +348,7 @@ int Ipp(int argc, char** argv) {
     if (!Existing(argv[2], &printer, &rc))
         return rc;
     if (std::strcmp(argv[3], "off") == 0 && argc == 4) {
-        for (const char* value : {simstore::IppUriValue, simstore::IppIntervalValue,
-                                  simstore::IppTimeoutValue, simstore::IppPolledAtValue,
-                                  simstore::IppReachableValue})
-            printer.DeleteValue(value);
+        ForgetNetwork(printer);
         return kExitOk;
     }
     ipp::IppUri parsed;
@@ -287,6 +363,7 @@ int Ipp(int argc, char** argv) {
         if (!target || !ParseNumber(argv[i + 1], 1, 600000, target))
             return Usage("ipp options are --interval MS and --timeout MS");
     }
+    ForgetNetwork(printer);
     bool ok = printer.SetString(simstore::IppUriValue, argv[3]);
     if (interval > 0)
         ok = ok && printer.SetDword(simstore::IppIntervalValue, static_cast<DWORD>(interval));
@@ -309,8 +386,8 @@ int main(int argc, char** argv) {
         return List(argc);
     if (command == "calls")
         return Calls(argc, argv);
-    const char* const withName[] = {"add",    "remove", "set",   "unset", "fail",
-                                    "unfail", "lie",    "inuse", "show",  "ipp"};
+    const char* const withName[] = {"add", "remove", "set",  "unset", "fail", "unfail",
+                                    "lie", "inuse",  "show", "ipp",   "snmp"};
     if (!IsOneOf(command.c_str(), withName))
         return Usage(("unknown command " + command).c_str());
     if (argc < 3)
@@ -333,5 +410,7 @@ int main(int argc, char** argv) {
         return InUse(argc, argv);
     if (command == "ipp")
         return Ipp(argc, argv);
+    if (command == "snmp")
+        return Snmp(argc, argv);
     return Show(argc, argv);
 }

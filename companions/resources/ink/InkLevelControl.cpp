@@ -225,6 +225,7 @@ void Paint(HWND hwnd) {
 
 LRESULT OnInkMessage(HWND hwnd, InkState& s, WPARAM what, LPARAM lParam) {
     const LONG* block = reinterpret_cast<const LONG*>(lParam);
+    const InkState before = s;
     switch (what) {
     case kSetColour:
         if (lParam < 1 || lParam > 6)
@@ -248,7 +249,9 @@ LRESULT OnInkMessage(HWND hwnd, InkState& s, WPARAM what, LPARAM lParam) {
     default:
         return 0;
     }
-    InvalidateRect(hwnd, nullptr, FALSE);
+    // The owner repeats the same levels at every status poll: only a change is drawn.
+    if (s.colourIndex != before.colourIndex || s.level != before.level || s.mark != before.mark)
+        InvalidateRect(hwnd, nullptr, FALSE);
     return 1;
 }
 
