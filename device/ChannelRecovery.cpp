@@ -1,9 +1,11 @@
 #include "device/ChannelRecovery.h"
 
 #include <cstdint>
+#include <vector>
 
 #include "device/ChannelRecoveryCommand.h"
 #include "device/PortRouting.h"
+#include "framework/Handles.h"
 #include "support/Registry.h"
 #include "ui/ResText.h"
 
@@ -16,6 +18,25 @@ bool IsNtFamily() {
     BOOL got = ::GetVersionExA(&version);
 #pragma GCC diagnostic pop
     return got && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+// Started without waiting for the tool to become idle: the window waits for
+// its answer message with a bound of its own, and a wait for input idle would
+// block the window's thread (and under Wine keeps an event handle per start).
+bool StartTool(const std::string& commandLine) {
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION started = {};
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &started))
+        return false;
+    UniqueKernelHandle process(started.hProcess);
+    UniqueKernelHandle thread(started.hThread);
+    return true;
 }
 } // namespace
 
@@ -78,8 +99,7 @@ void ChannelRecovery::RecoverChannel(int viewType) {
         state = Refused;
         return;
     }
-    UINT started = ::WinExec(commandLine.c_str(), SW_SHOWNORMAL);
-    state = started > 31 ? AwaitingTool : Refused;
+    state = StartTool(commandLine) ? AwaitingTool : Refused;
     toolStarted = clock();
 }
 

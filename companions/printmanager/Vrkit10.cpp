@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "JobEngine.h"
+#include "framework/ThreadRecordRelease.h"
 #include "jobs/PmValueKinds.h"
 
 namespace {
@@ -22,6 +23,13 @@ template <typename Call> LONG Guarded(Call&& call) {
 } // namespace
 
 extern "C" {
+
+// The module is loaded and let go by the job monitor's worker, which goes on.
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH || (reason == DLL_PROCESS_DETACH && !reserved))
+        ReleaseThreadRecordOfCallingThread(instance);
+    return TRUE;
+}
 
 LONG WINAPI KitOpenQueue(const char* printerName, const char* portName, LONG, const void*) {
     Engine().AnswerWhenAllowed(4);

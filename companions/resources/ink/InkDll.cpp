@@ -4,16 +4,20 @@
 #include <windows.h>
 
 #include "InkLevelControl.h"
+#include "framework/ThreadRecordRelease.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         DisableThreadLibraryCalls(module);
+        ReleaseThreadRecordOfCallingThread(module);
         return ink::RegisterInkClass(module) ? TRUE : FALSE;
     case DLL_PROCESS_DETACH:
         // At process exit the class goes away with the process.
-        if (!reserved)
+        if (!reserved) {
             ink::UnregisterInkClass(module);
+            ReleaseThreadRecordOfCallingThread(module);
+        }
         break;
     default:
         break;
