@@ -214,7 +214,7 @@ bool ShowsItsLanguage(const std::wstring& text, bool japanese) {
     return japanese ? HasJapanese(text) : (!text.empty() && AllAscii(text));
 }
 
-struct WindowSpec {
+struct WindowPlan {
     const char* printer;
     const char* resources;
     bool japanese;
@@ -228,21 +228,21 @@ struct Seen {
 // Opens the windows in one order and closes them in another, checking every
 // live window's texts (and making it read its status again) all the while.
 // Returns what went wrong, empty when nothing did.
-std::string RunWindows(const Library& library, const std::vector<WindowSpec>& specs,
+std::string RunWindows(const Library& library, const std::vector<WindowPlan>& plans,
                        const std::vector<size_t>& openOrder,
                        const std::vector<size_t>& closeOrder) {
     std::string failures;
-    std::vector<std::unique_ptr<HostThread>> threads(specs.size());
-    std::vector<HWND> windows(specs.size(), nullptr);
-    std::vector<int> checks(specs.size(), 0);
+    std::vector<std::unique_ptr<HostThread>> threads(plans.size());
+    std::vector<HWND> windows(plans.size(), nullptr);
+    std::vector<int> checks(plans.size(), 0);
     std::atomic<bool> checking{true};
-    std::vector<Seen> wrong(specs.size());
-    std::vector<bool> mismatch(specs.size(), false);
+    std::vector<Seen> wrong(plans.size());
+    std::vector<bool> mismatch(plans.size(), false);
     std::mutex guard;
 
     std::thread checker([&] {
         while (checking.load()) {
-            for (size_t i = 0; i < specs.size(); ++i) {
+            for (size_t i = 0; i < plans.size(); ++i) {
                 HWND hwnd;
                 {
                     std::lock_guard<std::mutex> hold(guard);
@@ -257,8 +257,8 @@ std::string RunWindows(const Library& library, const std::vector<WindowSpec>& sp
                 if (windows[i] != hwnd)
                     continue;
                 ++checks[i];
-                if (!ShowsItsLanguage(seen.caption, specs[i].japanese) ||
-                    (!seen.message.empty() && !ShowsItsLanguage(seen.message, specs[i].japanese))) {
+                if (!ShowsItsLanguage(seen.caption, plans[i].japanese) ||
+                    (!seen.message.empty() && !ShowsItsLanguage(seen.message, plans[i].japanese))) {
                     mismatch[i] = true;
                     wrong[i] = seen;
                 }
@@ -270,11 +270,11 @@ std::string RunWindows(const Library& library, const std::vector<WindowSpec>& sp
     });
 
     for (size_t i : openOrder) {
-        const WindowSpec spec = specs[i];
-        threads[i] = std::make_unique<HostThread>([&library, spec] {
-            return library.detail(spec.printer, demo::PortName, demo::Model,
+        const WindowPlan plan = plans[i];
+        threads[i] = std::make_unique<HostThread>([&library, plan] {
+            return library.detail(plan.printer, demo::PortName, demo::Model,
                                   Installation::settingsFile.c_str(),
-                                  (ProductDir() + "\\" + spec.resources).c_str());
+                                  (ProductDir() + "\\" + plan.resources).c_str());
         });
         HWND hwnd = WaitForWindow(threads[i]->Id(), 30000);
         if (!hwnd)
@@ -307,7 +307,7 @@ std::string RunWindows(const Library& library, const std::vector<WindowSpec>& sp
     checking.store(false);
     checker.join();
 
-    for (size_t i = 0; i < specs.size(); ++i) {
+    for (size_t i = 0; i < plans.size(); ++i) {
         if (threads[i]->Result() != 0)
             failures += "window " + std::to_string(i) + " answered " +
                         std::to_string(threads[i]->Result()) + "; ";
@@ -316,7 +316,7 @@ std::string RunWindows(const Library& library, const std::vector<WindowSpec>& sp
         if (mismatch[i]) {
             char line[64];
             std::snprintf(line, sizeof line, "window %zu (%s) showed ", i,
-                          specs[i].japanese ? "Japanese" : "English");
+                          plans[i].japanese ? "Japanese" : "English");
             failures += line;
             for (const std::wstring* text : {&wrong[i].caption, &wrong[i].message}) {
                 for (wchar_t c : *text)
@@ -369,7 +369,7 @@ protected:
 };
 
 TEST_F(HostScenario, FourWindowsOnFourThreadsKeepTheirOwnLanguage) {
-    const std::vector<WindowSpec> specs = {
+    const std::vector<WindowPlan> plans = {
         {demo::PrinterName, "KVRRES_EN.DLL", false},
         {kSecondPrinter, "KVRRES_JA.DLL", true},
         {demo::PrinterName, "KVRRES_JA.DLL", true},
@@ -377,7 +377,7 @@ TEST_F(HostScenario, FourWindowsOnFourThreadsKeepTheirOwnLanguage) {
     };
     // One round first: what the first windows load once (fonts, classes,
     // caches) is not counted as a leak.
-    EXPECT_EQ(RunWindows(library_, specs, {0, 1, 2, 3}, {0, 1, 2, 3}), "");
+    EXPECT_EQ(RunWindows(library_, plans, {0, 1, 2, 3}, {0, 1, 2, 3}), "");
     ASSERT_TRUE(WaitForThreadCount(MeasureHostUsage().threads, 100));
     const HostUsage before = MeasureHostUsage();
 
@@ -390,7 +390,7 @@ TEST_F(HostScenario, FourWindowsOnFourThreadsKeepTheirOwnLanguage) {
         SCOPED_TRACE(testing::Message()
                      << "opened " << order[0][0] << order[0][1] << order[0][2] << order[0][3]
                      << ", closed " << order[1][0] << order[1][1] << order[1][2] << order[1][3]);
-        EXPECT_EQ(RunWindows(library_, specs, order[0], order[1]), "");
+        EXPECT_EQ(RunWindows(library_, plans, order[0], order[1]), "");
     }
     WaitForThreadCount(before.threads, 10000);
     ExpectNothingLeft(before, MeasureHostUsage());
