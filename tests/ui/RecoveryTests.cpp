@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <tlhelp32.h>
+
 #include <cstdio>
 #include <string>
 
@@ -41,10 +44,34 @@ protected:
             i += 7;
         }
     }
+    // The tool is started without waiting for it, so its record of the run
+    // comes when it has run: count only once no copy of it is left running.
     DWORD ToolRuns() const {
+        WaitForToolsToEnd();
         Registry key(HKEY_CURRENT_USER, DoubleKey);
         return key.GetDword("Runs", 0);
     }
+    static bool ToolRunning() {
+        HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        if (snapshot == INVALID_HANDLE_VALUE)
+            return false;
+        PROCESSENTRY32 entry = {};
+        entry.dwSize = sizeof entry;
+        bool found = false;
+        for (BOOL more = ::Process32First(snapshot, &entry); more && !found;
+             more = ::Process32Next(snapshot, &entry))
+            found = ::lstrcmpiA(entry.szExeFile, "klapiset.exe") == 0;
+        ::CloseHandle(snapshot);
+        return found;
+    }
+    static void WaitForToolsToEnd() {
+        const ULONGLONG deadline = ::GetTickCount64() + 30000;
+        while (ToolRunning() && ::GetTickCount64() < deadline)
+            ::Sleep(20);
+        EXPECT_FALSE(ToolRunning()) << "the setup tool's double did not end";
+    }
+    // A later test must not see the record of this one's tools.
+    void TearDown() override { WaitForToolsToEnd(); }
     std::wstring Text(UINT id) const { return LoadResourceStringW(resources.module(), id); }
     // A repair whose tool (the double, answering nowhere) was started.
     static void StartTool(ChannelRecovery& recovery) {

@@ -43,7 +43,8 @@ const char kUsage[] =
     "              default). MODEL defaults to the model the printer reports; it must\n"
     "              be one the installation has settings for.\n"
     "  remove      forgets the printer; the user's monitor settings stay\n"
-    "  remove-all  forgets every printer added here (run by the kit's uninstall)\n"
+    "  remove-all  forgets every printer added here and the bridge's journals\n"
+    "              (run by the kit's uninstall)\n"
     "\n"
     "add and remove write under HKEY_LOCAL_MACHINE: run them as an administrator.\n"
     "Exit status: 0 done, 1 failed, 2 bad arguments.\n";
@@ -320,6 +321,23 @@ std::string FillPrinterKey(const std::string& printer, const std::string& model,
     return {};
 }
 
+// The bridge's journal per printer (the folder Journal beside it) goes with
+// the kit: its files and then the folder, when nothing else is in it.
+void RemoveJournals(const std::string& folder) {
+    for (const char* pattern : {"\\*.jsonl", "\\*.jsonl.new"}) {
+        WIN32_FIND_DATAA found = {};
+        HANDLE search = ::FindFirstFileA((folder + pattern).c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            continue;
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                ::DeleteFileA((folder + "\\" + found.cFileName).c_str());
+        } while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+    }
+    ::RemoveDirectoryA(folder.c_str());
+}
+
 int Add(const AddRequest& request) {
     const std::string folder = ProgramFolder();
     const std::string driver = DriverOf(request.printer);
@@ -386,6 +404,7 @@ int main(int argc, char** argv) {
         // handles) has nobody to serve.
         if (simstore::PrinterNames().empty())
             DeleteTree(HKEY_CURRENT_USER, simstore::RootPath);
+        RemoveJournals(ProgramFolder() + "\\Journal");
         return kExitOk;
     }
     if (command == "list" && argc == 2) {
