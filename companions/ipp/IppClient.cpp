@@ -4,6 +4,8 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 
+#include "companions/ipp/WinsockSession.h"
+
 #include <string>
 
 #include "HttpResponse.h"
@@ -11,23 +13,6 @@
 namespace ipp {
 
 namespace {
-
-// Winsock is started per exchange; WSAStartup counts, so nesting is fine.
-class WinsockSession {
-public:
-    WinsockSession() { ok_ = ::WSAStartup(MAKEWORD(2, 2), &data_) == 0; }
-    ~WinsockSession() {
-        if (ok_)
-            ::WSACleanup();
-    }
-    WinsockSession(const WinsockSession&) = delete;
-    WinsockSession& operator=(const WinsockSession&) = delete;
-    bool ok() const { return ok_; }
-
-private:
-    WSADATA data_{};
-    bool ok_ = false;
-};
 
 class Socket {
 public:

@@ -4,28 +4,13 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 
+#include "companions/ipp/WinsockSession.h"
+
 #include <vector>
 
 namespace snmp {
 
 namespace {
-
-// Winsock counts its starts, so a session per read nests with any other.
-class WinsockSession {
-public:
-    WinsockSession() { ok_ = ::WSAStartup(MAKEWORD(2, 2), &data_) == 0; }
-    ~WinsockSession() {
-        if (ok_)
-            ::WSACleanup();
-    }
-    WinsockSession(const WinsockSession&) = delete;
-    WinsockSession& operator=(const WinsockSession&) = delete;
-    bool ok() const { return ok_; }
-
-private:
-    WSADATA data_{};
-    bool ok_ = false;
-};
 
 class UdpSocket {
 public:
