@@ -9,10 +9,10 @@
 
 #include "PrintManager.h"
 #include "framework/Handles.h"
-#include "jobs/PmJobValueCall.h"
+#include "jobs/rpc/PmJobValueCall.h"
 #include "jobs/PmNames.h"
 #include "jobs/PmValueKinds.h"
-#include "jobs/SehGuard.h"
+#include "jobs/rpc/SehGuard.h"
 #include "support/LibraryLoad.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "jobs/PmModule.h"
-#include "jobs/PmRpcBinding.h"
+#include "jobs/rpc/PmRpcBinding.h"
 #include "jobs/PrintManagerClient.h"
 
 // The print manager, reached either in-process through the job-information

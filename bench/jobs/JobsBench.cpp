@@ -15,7 +15,7 @@
 #include "framework/Handles.h"
 #include "jobs/KvrMapFormat.h"
 #include "jobs/PmClient.h"
-#include "jobs/PmRpcBinding.h"
+#include "jobs/rpc/PmRpcBinding.h"
 #include "jobs/PmValueKinds.h"
 #include "jobs/SetKvrMapValue.h"
 

@@ -3,7 +3,7 @@
 #include <set>
 #include <string>
 
-#include "tests/klapi/SimTestSupport.h"
+#include "tests/common/SimTestSupport.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "V_PQIF07.h"
-#include "tests/klapi/SimTestSupport.h"
+#include "tests/common/SimTestSupport.h"
 
 namespace {
 

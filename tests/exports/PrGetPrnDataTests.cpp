@@ -5,7 +5,7 @@
 #include "V_PQIF07.h"
 #include "device/KLApiBinding.h"
 #include "device/ReceiveData.h"
-#include "tests/klapi/SimTestSupport.h"
+#include "tests/common/SimTestSupport.h"
 
 using simtest::CallCounter;
 using simtest::SimulatedPrinter;

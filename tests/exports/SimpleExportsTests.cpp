@@ -5,7 +5,7 @@
 #include <string>
 
 #include "V_PQIF07.h"
-#include "tests/klapi/SimTestSupport.h"
+#include "tests/common/SimTestSupport.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "IppTestSupport.h"
 #include "companions/klapi/SimStore.h"
 #include "device/KLApiBinding.h"
-#include "tests/klapi/SimTestSupport.h"
+#include "tests/common/SimTestSupport.h"
 
 namespace {
 

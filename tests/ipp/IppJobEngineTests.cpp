@@ -9,7 +9,7 @@
 #include "companions/klapi/SimStore.h"
 #include "jobs/PmValueKinds.h"
 #include "tests/jobs/PmTestSupport.h"
-#include "tests/klapi/SimTestSupport.h"
+#include "tests/common/SimTestSupport.h"
 
 namespace {
 

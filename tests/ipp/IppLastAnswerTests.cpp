@@ -7,7 +7,7 @@
 #include "companions/klapi/Journal.h"
 #include "companions/klapi/SimStore.h"
 #include "device/KLApiBinding.h"
-#include "tests/klapi/SimTestSupport.h"
+#include "tests/common/SimTestSupport.h"
 #include "tests/status/TestPrinterKeys.h"
 
 namespace {

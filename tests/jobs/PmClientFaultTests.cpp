@@ -11,7 +11,7 @@
 
 #include "PmTestSupport.h"
 #include "jobs/PmClient.h"
-#include "jobs/PmRpcBinding.h"
+#include "jobs/rpc/PmRpcBinding.h"
 
 namespace {
 

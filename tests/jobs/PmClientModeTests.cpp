@@ -8,7 +8,7 @@
 #include "JobTimeline.h"
 #include "PmTestSupport.h"
 #include "jobs/PmClient.h"
-#include "jobs/PmRpcBinding.h"
+#include "jobs/rpc/PmRpcBinding.h"
 #include "jobs/PmValueKinds.h"
 
 namespace {

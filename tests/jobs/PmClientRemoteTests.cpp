@@ -10,9 +10,9 @@
 #include "PrintManager.h"
 #include "jobs/PmClient.h"
 #include "jobs/PmNames.h"
-#include "jobs/PmRpcBinding.h"
+#include "jobs/rpc/PmRpcBinding.h"
 #include "jobs/PmValueKinds.h"
-#include "jobs/SehGuard.h"
+#include "jobs/rpc/SehGuard.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "jobs/PmJobValueWire.h"
+#include "jobs/rpc/PmJobValueWire.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <thread>
 
-#include "jobs/SehFrame.h"
-#include "jobs/SehGuard.h"
+#include "jobs/rpc/SehFrame.h"
+#include "jobs/rpc/SehGuard.h"
 
 namespace {
 

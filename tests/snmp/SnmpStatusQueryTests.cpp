@@ -9,7 +9,7 @@
 #include "companions/klapi/SimStore.h"
 #include "device/KLApiBinding.h"
 #include "support/Registry.h"
-#include "tests/klapi/SimTestSupport.h"
+#include "tests/common/SimTestSupport.h"
 #include "tests/status/TestPrinterKeys.h"
 
 namespace {

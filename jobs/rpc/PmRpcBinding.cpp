@@ -1,4 +1,4 @@
-#include "jobs/PmRpcBinding.h"
+#include "jobs/rpc/PmRpcBinding.h"
 
 #include "PrintManager.h"
 #include "jobs/PmNames.h"

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "companions/klapi/simprinter/TextCodec.h"
-#include "tests/klapi/SimTestSupport.h"
+#include "tests/common/SimTestSupport.h"
 
 using simtest::RunProgram;
 using simtest::SimulatedPrinter;

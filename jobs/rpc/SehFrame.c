@@ -1,4 +1,4 @@
-#include "jobs/SehFrame.h"
+#include "jobs/rpc/SehFrame.h"
 
 #if defined(__i386__)
 

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <cstdint>
 
-#include "jobs/PmJobValueWire.h"
+#include "jobs/rpc/PmJobValueWire.h"
 
 // GetJobValue (operation 13) over RPC, marshalled here rather than by the
 // generated stub: the stub would copy the reply's array to wherever its offset

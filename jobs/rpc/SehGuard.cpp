@@ -1,6 +1,6 @@
-#include "jobs/SehGuard.h"
+#include "jobs/rpc/SehGuard.h"
 
-#include "jobs/SehFrame.h"
+#include "jobs/rpc/SehFrame.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "device/KLApiBinding.h"
-#include "tests/klapi/SimTestSupport.h"
+#include "tests/common/SimTestSupport.h"
 
 using simtest::SimulatedPrinter;
 

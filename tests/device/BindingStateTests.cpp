@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "device/KLApiBinding.h"
-#include "tests/klapi/SimTestSupport.h"
+#include "tests/common/SimTestSupport.h"
 
 using simtest::CallCounter;
 using simtest::KlapiLoaded;

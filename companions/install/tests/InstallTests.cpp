@@ -8,7 +8,7 @@
 #include "companions/install/DemoModel.h"
 #include "exports/SettingsFile.h"
 #include "support/Registry.h"
-#include "tests/klapi/SimTestSupport.h"
+#include "tests/common/SimTestSupport.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 /*
  * The frame primitives that the generated RPC stubs build their try/except and
  * try/finally blocks on, mapped onto the project's own i386 frames
- * (jobs/SehFrame.h). The stubs include this file by this name.
+ * (jobs/rpc/SehFrame.h). The stubs include this file by this name.
  */
 #ifndef PQIF_RPCSTUB_EXCEPTION_H
 #define PQIF_RPCSTUB_EXCEPTION_H
 
-#include "jobs/SehFrame.h"
+#include "jobs/rpc/SehFrame.h"
 
 typedef PqifSehJump __wine_jmp_buf;
 

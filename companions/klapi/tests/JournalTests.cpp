@@ -4,7 +4,7 @@
 #include <string>
 
 #include "companions/klapi/Journal.h"
-#include "tests/klapi/SimTestSupport.h"
+#include "tests/common/SimTestSupport.h"
 
 namespace {
 

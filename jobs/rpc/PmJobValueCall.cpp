@@ -1,4 +1,4 @@
-#include "jobs/PmJobValueCall.h"
+#include "jobs/rpc/PmJobValueCall.h"
 
 #include <rpc.h>
 #include <rpcndr.h>
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "PrintManager.h"
-#include "jobs/SehGuard.h"
+#include "jobs/rpc/SehGuard.h"
 
 namespace {
 constexpr unsigned int GetJobValueOperation = 13;

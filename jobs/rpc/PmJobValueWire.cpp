@@ -1,4 +1,4 @@
-#include "jobs/PmJobValueWire.h"
+#include "jobs/rpc/PmJobValueWire.h"
 
 #include <cstring>
 

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "jobs/PmJobValueWire.h"
+#include "jobs/rpc/PmJobValueWire.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2)

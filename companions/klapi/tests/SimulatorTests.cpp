@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "device/KLApiBinding.h"
-#include "tests/klapi/SimTestSupport.h"
+#include "tests/common/SimTestSupport.h"
 
 using simtest::SimulatedPrinter;
 

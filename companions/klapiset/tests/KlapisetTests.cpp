@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <map>
 
-#include "ResourceTestSupport.h"
+#include "companions/resources/tests/ResourceTestSupport.h"
 #include "support/Registry.h"
 
 namespace {
