@@ -85,9 +85,11 @@ void RemoveValues(HKEY root, const char* path, const std::vector<std::string>& n
 // The parents of the installed keys, deepest first, removed when empty.
 const char* const kMachineParents[] = {"software\\VORNE\\KVR7\\Driver", demo::ProductKey,
                                        "software\\VORNE\\KLPrinter", "software\\VORNE"};
-const char* const kUserParents[] = {demo::PrinterTargetsKey, demo::PortTargetsKey,
-                                    "software\\VORNE\\KVR7\\KVRData", "software\\VORNE\\KVR7",
-                                    "software\\VORNE"};
+// The simulated printers' store is one of them: the demo's printers may be
+// the first it holds.
+const char* const kUserParents[] = {
+    demo::PrinterTargetsKey, demo::PortTargetsKey, "software\\VORNE\\KVR7\\KVRData",
+    "software\\VORNE\\KVR7", "software\\VORNE",    simstore::PrintersPath};
 
 // The keys the installation writes, and the parents they need. Remove deletes
 // only those of them that the installation itself created and left empty, so
