@@ -25,6 +25,15 @@ function(pqif_win_sources)
     target_sources(pqif_core PRIVATE ${ARGN})
 endfunction()
 
+# A part of the library that companions and tools link on their own instead of
+# compiling its files again: a static library, which the library takes in too.
+function(pqif_library name)
+    add_library(${name} STATIC ${ARGN})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/include)
+    target_link_libraries(${name} PUBLIC ${PQIF_SYSTEM_LIBS})
+    target_link_libraries(pqif_core PUBLIC ${name})
+endfunction()
+
 # GoogleTest from Debian's source package, built with the cross compiler.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
