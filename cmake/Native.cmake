@@ -29,11 +29,6 @@ endfunction()
 function(pqif_win_sources)
 endfunction()
 
-# Natively such a part is plain code like the rest of pqif_pure.
-function(pqif_library name)
-    pqif_pure_sources(${ARGN})
-endfunction()
-
 function(pqif_native_test name)
     add_executable(${name} ${ARGN})
     target_link_libraries(${name} PRIVATE pqif_pure GTest::gtest GTest::gtest_main Threads::Threads)

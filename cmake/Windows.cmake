@@ -25,15 +25,6 @@ function(pqif_win_sources)
     target_sources(pqif_core PRIVATE ${ARGN})
 endfunction()
 
-# A part of the library that companions and tools link on their own instead of
-# compiling its files again: a static library, which the library takes in too.
-function(pqif_library name)
-    add_library(${name} STATIC ${ARGN})
-    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/include)
-    target_link_libraries(${name} PUBLIC ${PQIF_SYSTEM_LIBS})
-    target_link_libraries(pqif_core PUBLIC ${name})
-endfunction()
-
 # GoogleTest from Debian's source package, built with the cross compiler.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -49,6 +40,12 @@ function(pqif_win_test name)
 endfunction()
 
 function(pqif_finish_windows_targets)
+    # The library's code as an archive, for programs that call the DLL and use
+    # pieces of its code beside it: linked after the import library, only the
+    # objects such a program needs come in, never a second copy of the exports.
+    add_library(pqif_parts STATIC $<TARGET_OBJECTS:pqif_core>)
+    target_link_libraries(pqif_parts INTERFACE pqif_core)
+
     add_library(V_PQIF07 SHARED exports/DllMain.cpp exports/V_PQIF07.def exports/V_PQIF07.rc)
     target_link_libraries(V_PQIF07 PRIVATE pqif_core)
     set_target_properties(V_PQIF07 PROPERTIES PREFIX "" OUTPUT_NAME V_PQIF07)
