@@ -54,6 +54,6 @@ std::unique_ptr<WorkerThread> StartWinWorker(std::function<void()> body) {
         ::FreeLibrary(start->self);
         return nullptr;
     }
-    start.release(); // the thread owns it now
+    static_cast<void>(start.release()); // the thread owns it now
     return std::make_unique<WinWorker>(thread);
 }
