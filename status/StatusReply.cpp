@@ -55,39 +55,59 @@ bool ByteField(const unsigned char* reply, std::size_t length, std::size_t& pos,
     return true;
 }
 
+// An ink entry: a hex pair, capped at 100, or "NA" (either case) for no level.
+// False when it is neither.
+bool InkEntry(const unsigned char* p, std::uint8_t* level) {
+    const unsigned high = hexpairs::kDigits.value[p[0]];
+    const unsigned low = hexpairs::kDigits.value[p[1]];
+    if ((high | low) <= 0x0F) {
+        const unsigned value = high * 16 + low;
+        *level = static_cast<std::uint8_t>(value > kInkCap ? kInkCap : value);
+        return true;
+    }
+    if ((p[0] | 0x20) == 'n' && (p[1] | 0x20) == 'a') {
+        *level = InkLevelUnknown;
+        return true;
+    }
+    return false;
+}
+
+// One to six entries, then ';'. A bad or cut entry clears the count; a
+// seventh entry, or a reply that ends after an entry, leaves it as it was.
 bool InkField(const unsigned char* reply, std::size_t length, std::size_t& pos,
               PrinterStatus* status) {
-    pos += 3;
-    int n = 0;
-    for (;;) {
-        if (n == kMaxInk)
-            return false;
-        if (length - pos < 2) {
+    const unsigned char* p = reply + pos + 3;
+    const std::size_t left = length - pos - 3;
+    if (left >= 2 * kMaxInk + 1) {
+        // Room for six entries and the ';': no bound to check on the way.
+        for (int n = 0; n < kMaxInk; ++n, p += 2) {
+            if (!InkEntry(p, &status->inkLevel[n])) {
+                status->inkCount = 0;
+                return false;
+            }
+            if (p[2] == ';') {
+                status->inkCount = static_cast<std::uint8_t>(n + 1);
+                pos = static_cast<std::size_t>(p + 3 - reply);
+                return true;
+            }
+        }
+        return false;
+    }
+    const unsigned char* const end = reply + length;
+    for (int n = 0; n < kMaxInk; ++n, p += 2) {
+        if (end - p < 2 || !InkEntry(p, &status->inkLevel[n])) {
             status->inkCount = 0;
             return false;
         }
-        const unsigned char* entry = reply + pos;
-        unsigned char level;
-        if (hexpairs::Pair(entry, &level)) {
-            if (level > kInkCap)
-                level = kInkCap;
-        } else if (TagCode(entry[0], entry[1]) == TagCode('N', 'A')) {
-            level = InkLevelUnknown;
-        } else {
-            status->inkCount = 0;
+        if (end - p == 2)
             return false;
-        }
-        status->inkLevel[n++] = level;
-        pos += 2;
-        if (pos >= length)
-            return false;
-        if (reply[pos] == ';') {
-            ++pos;
-            break;
+        if (p[2] == ';') {
+            status->inkCount = static_cast<std::uint8_t>(n + 1);
+            pos = static_cast<std::size_t>(p + 3 - reply);
+            return true;
         }
     }
-    status->inkCount = static_cast<std::uint8_t>(n);
-    return true;
+    return false;
 }
 
 bool WarningField(const unsigned char* reply, std::size_t length, std::size_t& pos,
