@@ -72,42 +72,40 @@ bool InkEntry(const unsigned char* p, std::uint8_t* level) {
     return false;
 }
 
-// One to six entries, then ';'. A bad or cut entry clears the count; a
-// seventh entry, or a reply that ends after an entry, leaves it as it was.
-bool InkField(const unsigned char* reply, std::size_t length, std::size_t& pos,
-              PrinterStatus* status) {
-    const unsigned char* p = reply + pos + 3;
-    const std::size_t left = length - pos - 3;
-    if (left >= 2 * kMaxInk + 1) {
-        // Room for six entries and the ';': no bound to check on the way.
-        for (int n = 0; n < kMaxInk; ++n, p += 2) {
-            if (!InkEntry(p, &status->inkLevel[n])) {
-                status->inkCount = 0;
-                return false;
-            }
-            if (p[2] == ';') {
-                status->inkCount = static_cast<std::uint8_t>(n + 1);
-                pos = static_cast<std::size_t>(p + 3 - reply);
-                return true;
-            }
-        }
-        return false;
-    }
-    const unsigned char* const end = reply + length;
+// One to six entries, then ';'; where the next field starts, or nullptr. A bad
+// or cut entry clears the count; a seventh entry, or a reply that ends after
+// an entry, leaves it as it was. Roomy: the reply has room for six entries and
+// the ';', so no bound needs checking on the way (the common case, and the
+// checks are a good part of the cost).
+template <bool Roomy>
+const unsigned char* InkEntries(const unsigned char* p, const unsigned char* end,
+                                PrinterStatus* status) {
     for (int n = 0; n < kMaxInk; ++n, p += 2) {
-        if (end - p < 2 || !InkEntry(p, &status->inkLevel[n])) {
+        if ((!Roomy && end - p < 2) || !InkEntry(p, &status->inkLevel[n])) {
             status->inkCount = 0;
-            return false;
+            return nullptr;
         }
-        if (end - p == 2)
-            return false;
+        if (!Roomy && end - p == 2)
+            return nullptr;
         if (p[2] == ';') {
             status->inkCount = static_cast<std::uint8_t>(n + 1);
-            pos = static_cast<std::size_t>(p + 3 - reply);
-            return true;
+            return p + 3;
         }
     }
-    return false;
+    return nullptr;
+}
+
+bool InkField(const unsigned char* reply, std::size_t length, std::size_t& pos,
+              PrinterStatus* status) {
+    const unsigned char* const entries = reply + pos + 3;
+    const unsigned char* const end = reply + length;
+    const unsigned char* const next = end - entries >= 2 * kMaxInk + 1
+                                          ? InkEntries<true>(entries, end, status)
+                                          : InkEntries<false>(entries, end, status);
+    if (!next)
+        return false;
+    pos = static_cast<std::size_t>(next - reply);
+    return true;
 }
 
 bool WarningField(const unsigned char* reply, std::size_t length, std::size_t& pos,
