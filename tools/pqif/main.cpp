@@ -243,15 +243,24 @@ int Status(const Options& o) {
     return problem.empty() ? kExitOk : Fail(problem);
 }
 
-int Select(const Options& o) {
+// The one PRINTER (or port) that select and raw take, checked, with the library
+// bound; -1 when both are usable, else the exit code.
+int CheckTarget(const Options& o, const char* usage, const KLApiBinding& klapi, Target* target) {
     if (o.positional.size() != 1)
-        return Usage("select takes one PRINTER");
-    Target target = TargetOf(o.positional[0], o.port);
-    if (!*target.name)
+        return Usage(usage);
+    *target = TargetOf(o.positional[0], o.port);
+    if (!*target->name)
         return Usage("give a PRINTER, or \"\" and --port PORT");
-    KLApiBinding klapi;
     if (!klapi.IsInitialized())
         return Fail(BindingProblem(klapi));
+    return -1;
+}
+
+int Select(const Options& o) {
+    KLApiBinding klapi;
+    Target target{};
+    if (int exitCode = CheckTarget(o, "select takes one PRINTER", klapi, &target); exitCode >= 0)
+        return exitCode;
     StatusReport report;
     std::string error;
     bool chosen = SelectChannel(klapi, target, &report, &error);
@@ -267,14 +276,10 @@ int Select(const Options& o) {
 }
 
 int Raw(const Options& o) {
-    if (o.positional.size() != 1)
-        return Usage("raw takes one PRINTER");
-    Target target = TargetOf(o.positional[0], o.port);
-    if (!*target.name)
-        return Usage("give a PRINTER, or \"\" and --port PORT");
     KLApiBinding klapi;
-    if (!klapi.IsInitialized())
-        return Fail(BindingProblem(klapi));
+    Target target{};
+    if (int exitCode = CheckTarget(o, "raw takes one PRINTER", klapi, &target); exitCode >= 0)
+        return exitCode;
     StatusReport report;
     std::string error;
     if (!SelectChannel(klapi, target, &report, &error))
