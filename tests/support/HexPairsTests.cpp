@@ -23,7 +23,7 @@ TEST(HexPairs, PairDecodesEitherCaseAndRejectsEitherBadDigit) {
         const char* text;
         bool ok;
         std::uint8_t byte;
-    } cases[] = {
+    } const cases[] = {
         {"00", true, 0x00}, {"0A", true, 0x0A},  {"a0", true, 0xA0}, {"fF", true, 0xFF},
         {"7f", true, 0x7F}, {"G0", false, 0},    {"0g", false, 0},   {"/0", false, 0},
         {"0:", false, 0},   {"@1", false, 0},    {"1`", false, 0},   {" 1", false, 0},
