@@ -7,7 +7,7 @@
 #include "device/PortRouting.h"
 #include "framework/Handles.h"
 #include "support/Registry.h"
-#include "ui/ResText.h"
+#include "support/ViewType.h"
 
 namespace {
 bool IsNtFamily() {
@@ -41,13 +41,11 @@ bool StartTool(const std::string& commandLine) {
 } // namespace
 
 void ChannelRecovery::ShowMessage(UINT textId) const {
-    ResText text, caption;
-    text.Load(textId);
-    caption.Load(CaptionId);
-    ::MessageBoxA(owner, text.Text(), caption.Text(), MB_OK | MB_ICONEXCLAMATION);
+    if (messages)
+        messages->ShowRecoveryMessage(textId);
 }
 
-void ChannelRecovery::RecoverChannel(int viewType) {
+void ChannelRecovery::RecoverChannel(int view) {
     if (state != NotTried)
         return;
     if (IsRouterComplete()) {
@@ -61,13 +59,13 @@ void ChannelRecovery::RecoverChannel(int viewType) {
             return;
         }
     }
-    switch (viewType) {
-    case 1: {
+    switch (view) {
+    case VIEW_POPUP: {
         ShowMessage(1228);
         state = Refused;
         return;
     }
-    case 2:
+    case VIEW_DETAIL:
         break;
     default:
         // The progress meter never asks; a later view may.

@@ -4,10 +4,21 @@
 
 #include "framework/CObject.h"
 
+// What the repair tells the user goes through its window: the device layer
+// shows nothing itself. textId is a string-table text of the current resource
+// module.
+class RecoveryMessages {
+public:
+    virtual void ShowRecoveryMessage(UINT textId) = 0;
+
+protected:
+    ~RecoveryMessages() = default;
+};
+
 // Repair of the bidirectional library's request router for one monitor window: the
 // window embeds one, calls RecoverChannel when a status read fails, and passes the
-// setup tool's answer (message 1224) to OnSetupResult. Messages are string-table
-// texts of the current resource module, captioned with string 1100.
+// setup tool's answer (message 1224) to OnSetupResult. Without a RecoveryMessages
+// the repair runs the same and tells nobody.
 class ChannelRecovery : public CObject {
 public:
     enum : int {
@@ -18,14 +29,17 @@ public:
     };
 
     ChannelRecovery() = default;
-    ChannelRecovery(HWND owner, const std::string& printerName)
-        : owner(owner), printerName(printerName) {}
+    explicit ChannelRecovery(RecoveryMessages* messages) : messages(messages) {}
+    ChannelRecovery(HWND owner, const std::string& printerName,
+                    RecoveryMessages* messages = nullptr)
+        : messages(messages), owner(owner), printerName(printerName) {}
 
     void SetOwner(HWND window) { owner = window; }
     void SetPrinterName(const std::string& name) { printerName = name; }
+    void SetMessages(RecoveryMessages* sink) { messages = sink; }
 
-    // viewType: 1 popup, 2 detail, 3 progress meter (the view shown now).
-    void RecoverChannel(int viewType);
+    // view: the ViewType shown now.
+    void RecoverChannel(int view);
     // The tool's answer; one that comes while no answer is awaited is ignored.
     void OnSetupResult(WPARAM wParam, LPARAM lParam);
 
@@ -47,6 +61,7 @@ public:
     // The command line the setup tool was last started with.
     const std::string& CommandLine() const noexcept { return commandLine; }
 
+    // The caption of the repair's messages.
     static constexpr UINT CaptionId = 1100;
     static constexpr const char* KvrCommonKeyPath = "software\\VORNE\\KVR7\\KVRCommon";
     static constexpr const char* KlapiInfoKeyPath = "software\\VORNE\\KLAPIInfo";
@@ -54,6 +69,7 @@ public:
 private:
     void ShowMessage(UINT textId) const;
 
+    RecoveryMessages* messages = nullptr;
     int state = NotTried;
     ULONGLONG toolStarted = 0;
     Clock clock = &::GetTickCount64;

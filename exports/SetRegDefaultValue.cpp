@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "exports/SettingsFile.h"
+#include "support/SettingsFile.h"
 #include "support/Registry.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "device/PortRouting.h"
-#include "exports/SettingsFile.h"
-#include "exports/StatusLibraryApp.h"
+#include "support/SettingsFile.h"
+#include "support/ProcessValues.h"
 #include "framework/ResourceModule.h"
 #include "jobs/JobMonitor.h"
 #include "jobs/SetKvrMapValue.h"

@@ -23,6 +23,7 @@
 #include "framework/Handles.h"
 #include "jobs/JobInfo.h"
 #include "status/StatusReply.h"
+#include "support/ViewType.h"
 #include "support/WindowValues.h"
 #include "ui/BMP256Ctrl.h"
 #include "ui/FitTextCtrl.h"
@@ -32,13 +33,6 @@
 
 class JobMonitor;
 class KLApiBinding;
-
-enum ViewType : int {
-    VIEW_NONE = 0,
-    VIEW_POPUP = 1,
-    VIEW_DETAIL = 2,
-    VIEW_PROGRESS = 3,
-};
 
 // Window messages the monitor window answers beyond the system's.
 constexpr UINT WM_KLAPI_STATUS = WM_USER + 2;     // lParam: channel handle
@@ -77,7 +71,7 @@ constexpr WPARAM INK_SET_WARNING = 11;
 constexpr WPARAM INK_SET_EMPTY = 12;
 constexpr int InkBlockSize = 14; // 32-bit values: 6, six levels, seven zeros
 
-class CMonitorDlg : public CDialog {
+class CMonitorDlg : public CDialog, private RecoveryMessages {
 public:
     CMonitorDlg();
     ~CMonitorDlg() override;
@@ -165,6 +159,7 @@ protected:
 
     // Communication error notice (ErrorNotice.cpp).
     void ShowErrorNotice();
+    void ShowRecoveryMessage(UINT textId) override;
 
     // Job progress (JobProgress.cpp).
     void ProgressTick();
@@ -231,7 +226,7 @@ protected:
 
     // The status channel (ChannelSelect fills it) and its repair.
     MonitorChannel m_Channel;
-    ChannelRecovery m_Recovery;
+    ChannelRecovery m_Recovery{static_cast<RecoveryMessages*>(this)};
 
     // Arguments of Run and what follows from them.
     std::string m_TargetKey;

@@ -1,4 +1,4 @@
-#include "exports/SettingsFile.h"
+#include "support/SettingsFile.h"
 
 #include <cstdio>
 #include <cstring>

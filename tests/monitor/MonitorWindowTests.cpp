@@ -252,6 +252,29 @@ TEST_F(MonitorWindowTest, FailedReadsShowTheErrorAndTheNoticeOnce) {
     EXPECT_EQ(boxes[0].caption, Widen(Text(1100)));
 }
 
+// The channel repair tells the user through the window: in the popup view a
+// failed read with an incomplete router shows one box, captioned as the notices.
+TEST_F(MonitorWindowTest, RepairRefusedInThePopupIsShownByTheWindow) {
+    KeyBackup router(HKEY_LOCAL_MACHINE, demo::RouterKey);
+    router.Clear();
+    router.SetString("KLP00", "LPT1:");
+    common_.SetDword("KLAPIRECOVER", 1);
+    printer_.SetBytes(simstore::ReplyValue, "garbage");
+    MessageBoxWatcher watcher;
+    TestMonitorDlg dialog;
+    RunWindow(dialog, VIEW_POPUP, [&](TestMonitorDlg& d) {
+        d.Do([&](TestMonitorDlg& w) {
+            w.StatusTick();
+            EXPECT_EQ(w.m_Recovery.State(), ChannelRecovery::Refused);
+            w.StatusTick(); // refused once: never asked again
+        });
+    });
+    auto boxes = watcher.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, Widen(Text(1228)));
+    EXPECT_EQ(boxes[0].caption, Widen(Text(1100)));
+}
+
 TEST_F(MonitorWindowTest, NoticeFlagsOtherThanOneShowNothing) {
     common_.SetDword("ERR_OTHERS", 2);
     printer_.SetBytes(simstore::ReplyValue, "garbage");
