@@ -11,12 +11,13 @@
 
 constexpr std::size_t SettingsStringSize = 260; // output buffer of SettingsGetString
 
-int SettingsGetInt(const char* path, const char* section, const char* key, int* value);
-int SettingsGetString(const char* path, const char* section, const char* key,
-                      char* value /* SettingsStringSize bytes */);
+[[nodiscard]] int SettingsGetInt(const char* path, const char* section, const char* key,
+                                 int* value);
+[[nodiscard]] int SettingsGetString(const char* path, const char* section, const char* key,
+                                    char* value /* SettingsStringSize bytes */);
 
 // The same readers over file contents already in memory.
-int SettingsTextGetInt(const char* text, std::size_t length, const char* section, const char* key,
-                       int* value);
-int SettingsTextGetString(const char* text, std::size_t length, const char* section,
-                          const char* key, char* value);
+[[nodiscard]] int SettingsTextGetInt(const char* text, std::size_t length, const char* section,
+                                     const char* key, int* value);
+[[nodiscard]] int SettingsTextGetString(const char* text, std::size_t length, const char* section,
+                                        const char* key, char* value);

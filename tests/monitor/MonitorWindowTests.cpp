@@ -115,8 +115,8 @@ TEST_F(MonitorWindowTest, PositionsFallBackToTheDefaultAndAreStored) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
         if (c.stored) {
-            Target().SetDword("PopupPOSX", static_cast<DWORD>(c.x));
-            Target().SetDword("PopupPOSY", static_cast<DWORD>(c.y));
+            EXPECT_TRUE(Target().SetDword("PopupPOSX", static_cast<DWORD>(c.x)));
+            EXPECT_TRUE(Target().SetDword("PopupPOSY", static_cast<DWORD>(c.y)));
         } else {
             Target().DeleteValue("PopupPOSX");
             Target().DeleteValue("PopupPOSY");
@@ -343,7 +343,7 @@ TEST_F(MonitorWindowTest, StatusNotificationOnlyFromTheOwnChannel) {
 
 TEST_F(MonitorWindowTest, ServiceCallErrorIsShownFromTheStoredText) {
     Registry data(HKEY_CURRENT_USER, "software\\VORNE\\KVR7\\KVRData", true);
-    data.SetString(demo::PrinterName, "E-0815 call service");
+    EXPECT_TRUE(data.SetString(demo::PrinterName, "E-0815 call service"));
     MessageBoxWatcher watcher;
     TestMonitorDlg dialog;
     RunWindow(dialog, VIEW_DETAIL, [&](TestMonitorDlg& d) {
