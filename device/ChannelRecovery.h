@@ -29,21 +29,21 @@ public:
     };
 
     ChannelRecovery() = default;
-    explicit ChannelRecovery(RecoveryMessages* messages) : messages(messages) {}
+    explicit ChannelRecovery(RecoveryMessages* messages) : m_Messages(messages) {}
     ChannelRecovery(HWND owner, const std::string& printerName,
                     RecoveryMessages* messages = nullptr)
-        : messages(messages), owner(owner), printerName(printerName) {}
+        : m_Messages(messages), m_Owner(owner), m_PrinterName(printerName) {}
 
-    void SetOwner(HWND window) { owner = window; }
-    void SetPrinterName(const std::string& name) { printerName = name; }
-    void SetMessages(RecoveryMessages* sink) { messages = sink; }
+    void SetOwner(HWND window) { m_Owner = window; }
+    void SetPrinterName(const std::string& name) { m_PrinterName = name; }
+    void SetMessages(RecoveryMessages* sink) { m_Messages = sink; }
 
     // view: the ViewType shown now.
     void RecoverChannel(int view);
     // The tool's answer; one that comes while no answer is awaited is ignored.
     void OnSetupResult(WPARAM wParam, LPARAM lParam);
 
-    int State() const noexcept { return state; }
+    int State() const noexcept { return m_State; }
     // Whether the window's status timer should still wait for the tool. A tool
     // that has not answered within ToolAnswerWaitMs is given up on: the state
     // becomes Refused and status is read again.
@@ -57,9 +57,9 @@ public:
     static constexpr ULONGLONG ToolAnswerWaitMs = 3 * 60 * 1000;
     // The millisecond clock the wait is measured with; tests move it on.
     using Clock = ULONGLONG(WINAPI*)();
-    void SetClock(Clock now) { clock = now ? now : &::GetTickCount64; }
+    void SetClock(Clock now) { m_Clock = now ? now : &::GetTickCount64; }
     // The command line the setup tool was last started with.
-    const std::string& CommandLine() const noexcept { return commandLine; }
+    const std::string& CommandLine() const noexcept { return m_CommandLine; }
 
     // The caption of the repair's messages.
     static constexpr UINT CaptionId = 1100;
@@ -69,11 +69,11 @@ public:
 private:
     void ShowMessage(UINT textId) const;
 
-    RecoveryMessages* messages = nullptr;
-    int state = NotTried;
-    ULONGLONG toolStarted = 0;
-    Clock clock = &::GetTickCount64;
-    HWND owner = nullptr;
-    std::string printerName;
-    std::string commandLine;
+    RecoveryMessages* m_Messages = nullptr;
+    int m_State = NotTried;
+    ULONGLONG m_ToolStarted = 0;
+    Clock m_Clock = &::GetTickCount64;
+    HWND m_Owner = nullptr;
+    std::string m_PrinterName;
+    std::string m_CommandLine;
 };

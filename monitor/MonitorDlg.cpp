@@ -191,7 +191,6 @@ BOOL CMonitorDlg::OnInitDialog() {
         ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(rect), 2);
     };
     clientPlace(IDC_MESSAGE, &m_TextRect);
-    clientPlace(IDC_MARKER, &m_MarkerRect);
 
     switch (m_StartView) {
     case VIEW_POPUP:

@@ -108,8 +108,7 @@ void BMP256Ctrl::FreePalette() {
 bool BMP256Ctrl::LocatePicture() {
     HINSTANCE module = pictureModule ? pictureModule : AfxGetResourceHandle();
     WindowDC dc(m_hWnd);
-    HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(pictureId & 0xFFFF),
-                                  MAKEINTRESOURCEA(2) /* RT_BITMAP */);
+    HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(pictureId & 0xFFFF), RT_BITMAP);
     HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
     const void* data = loaded ? ::LockResource(loaded) : nullptr;
     DWORD size = found ? ::SizeofResource(module, found) : 0;
