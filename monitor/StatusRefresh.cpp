@@ -21,7 +21,7 @@ constexpr UINT kIdleIntervalId = 1340;
 constexpr DWORD kRegistryStringSize = 256;
 constexpr std::uint16_t kSlowChannelBit = 0x8000;
 constexpr int kMaxInkLevel = 100;
-const int kInkControls[InkCount] = {IDC_INK_1, 321, 322, 323, 324, 325};
+static_assert(sizeof InkControls / sizeof InkControls[0] == InkCount, "one control per ink slot");
 
 bool ReadsTextReplies(int channel) {
     return channel == ChannelIdPreferred || channel == ChannelIdAlternate ||
@@ -416,7 +416,7 @@ void CMonitorDlg::ShowInkLevels(int clear) {
     };
     if (m_StatusNumber == 0 || clear) {
         enable(IDC_INK_CAPTION, false);
-        for (int id : kInkControls)
+        for (int id : InkControls)
             enable(id, false);
         return;
     }
@@ -446,16 +446,16 @@ void CMonitorDlg::ShowInkLevels(int clear) {
                 block[1 + ink] = m_Reply.inkLevel[ink];
             }
             for (int i = 1; i < InkCount; ++i) {
-                enable(kInkControls[i], true);
-                SendDlgItemMessage(kInkControls[i], WM_USER, INK_SET_LEVELS, blockParam);
+                enable(InkControls[i], true);
+                SendDlgItemMessage(InkControls[i], WM_USER, INK_SET_LEVELS, blockParam);
             }
         } else {
             for (int i = 1; i < InkCount; ++i)
-                enable(kInkControls[i], false);
+                enable(InkControls[i], false);
         }
     } else {
         enable(IDC_INK_CAPTION, false);
-        for (int id : kInkControls)
+        for (int id : InkControls)
             enable(id, false);
     }
 
@@ -474,7 +474,7 @@ void CMonitorDlg::ShowInkLevels(int clear) {
         else if (m_IndicatorMask & (0x0001u << ink))
             mark = INK_SET_WARNING;
         if (mark)
-            SendDlgItemMessage(kInkControls[ink], WM_USER, mark, blockParam);
+            SendDlgItemMessage(InkControls[ink], WM_USER, mark, blockParam);
     }
 }
 

@@ -29,9 +29,6 @@ constexpr int StatusNumberOtherModel = 16;
 [[nodiscard]] int ParseStatusReply(const unsigned char* reply, std::size_t length,
                                    PrinterStatus* status);
 
-// Two hex digits, high first. 1 and the byte, or 0 when either is not a hex digit.
-int HexPairToByte(const char* pair, unsigned char* byte);
-
 // The status number (0 to 34) that names the state a decoded reply describes.
 int StatusNumber(const PrinterStatus& status);
 
