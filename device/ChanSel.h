@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "framework/CObject.h"
+#include "framework/Handles.h"
 
 // One record of a channel list as the bidirectional library writes it.
 #pragma pack(push, 1)
@@ -31,26 +32,26 @@ public:
     ChanSel(const ChannelEntry* list, int listCount, int preferredChannel);
     ~ChanSel() override;
 
-    int GetResult() const noexcept { return result; }
+    int GetResult() const noexcept { return m_Result; }
 
     // Tries ids 4, the preferred id, 0x10000003, 0x02000001; for each, only the
     // first entry with that id counts, and only if it has the status bit.
     // 0 chosen (outputs written); 1 none qualifies; otherwise GetResult().
-    int GetStatChannel(int* channel, std::uint16_t* value);
+    [[nodiscard]] int GetStatChannel(int* channel, std::uint16_t* value);
 
-    int Count() const noexcept { return count; }
+    int Count() const noexcept { return m_Count; }
     // Flags of the list's first entry (0 when the list is empty).
     std::uint16_t FirstEntryFlags() const noexcept;
 
 private:
     bool Allocate(std::size_t bytes);
+    ChannelEntry* Entries() const noexcept;
 
-    ChannelEntry* entries = nullptr;
-    int preferredChannel = 0;
-    int bufferSize = 0;
-    int result = 0;
-    int count = 0;
-    int statChannel = 0;
-    std::uint16_t statValue = 0;
-    std::size_t allocated = 0;
+    UniqueLocal m_Block; // the list, in the LocalAlloc block the library fills
+    int m_PreferredChannel = 0;
+    int m_BufferSize = 0;
+    int m_Result = 0;
+    int m_Count = 0;
+    int m_StatChannel = 0;
+    std::uint16_t m_StatValue = 0;
 };

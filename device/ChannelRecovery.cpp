@@ -8,7 +8,7 @@
 #include "framework/Handles.h"
 #include "support/Platform.h"
 #include "support/Registry.h"
-#include "ui/ResText.h"
+#include "support/ViewType.h"
 
 namespace {
 // Started without waiting for the tool to become idle: the window waits for
@@ -32,33 +32,31 @@ bool StartTool(const std::string& commandLine) {
 } // namespace
 
 void ChannelRecovery::ShowMessage(UINT textId) const {
-    ResText text, caption;
-    text.Load(textId);
-    caption.Load(CaptionId);
-    ::MessageBoxA(owner, text.Text(), caption.Text(), MB_OK | MB_ICONEXCLAMATION);
+    if (m_Messages)
+        m_Messages->ShowRecoveryMessage(textId);
 }
 
-void ChannelRecovery::RecoverChannel(int viewType) {
-    if (state != NotTried)
+void ChannelRecovery::RecoverChannel(int view) {
+    if (m_State != NotTried)
         return;
     if (IsRouterComplete()) {
-        state = NotNeeded;
+        m_State = NotNeeded;
         return;
     }
     {
         Registry common(HKEY_LOCAL_MACHINE, KvrCommonKeyPath);
         if (!common.IsOpen() || common.GetDword("KLAPIRECOVER", 0) == 0) {
-            state = Refused;
+            m_State = Refused;
             return;
         }
     }
-    switch (viewType) {
-    case 1: {
+    switch (view) {
+    case VIEW_POPUP: {
         ShowMessage(1228);
-        state = Refused;
+        m_State = Refused;
         return;
     }
-    case 2:
+    case VIEW_DETAIL:
         break;
     default:
         // The progress meter never asks; a later view may.
@@ -66,32 +64,32 @@ void ChannelRecovery::RecoverChannel(int viewType) {
     }
     if (IsNtPlatform() && !IsUserAdmin()) {
         ShowMessage(1235);
-        state = Refused;
+        m_State = Refused;
         return;
     }
     std::string installDir;
     {
         Registry info(HKEY_LOCAL_MACHINE, KlapiInfoKeyPath);
         if (!info.IsOpen()) {
-            state = Refused;
+            m_State = Refused;
             return;
         }
         installDir = info.GetString("InstallDir", "", 256);
     }
-    std::string driver = GetPrinterDriverName(printerName.c_str());
+    std::string driver = GetPrinterDriverName(m_PrinterName.c_str());
     if (driver.empty()) {
-        state = Refused;
+        m_State = Refused;
         return;
     }
     // A driver name that could end its quotes early, or a tool folder that is
     // not absolute, is refused rather than passed on.
-    commandLine = SetupToolCommand(installDir, driver, owner);
-    if (commandLine.empty()) {
-        state = Refused;
+    m_CommandLine = SetupToolCommand(installDir, driver, m_Owner);
+    if (m_CommandLine.empty()) {
+        m_State = Refused;
         return;
     }
-    state = StartTool(commandLine) ? AwaitingTool : Refused;
-    toolStarted = clock();
+    m_State = StartTool(m_CommandLine) ? AwaitingTool : Refused;
+    m_ToolStarted = m_Clock();
 }
 
 std::string ChannelRecovery::SetupToolCommand(const std::string& installDir,
@@ -102,28 +100,28 @@ std::string ChannelRecovery::SetupToolCommand(const std::string& installDir,
 }
 
 bool ChannelRecovery::AwaitsTool() {
-    if (state == AwaitingTool && clock() - toolStarted >= ToolAnswerWaitMs)
-        state = Refused;
-    return state == AwaitingTool;
+    if (m_State == AwaitingTool && m_Clock() - m_ToolStarted >= ToolAnswerWaitMs)
+        m_State = Refused;
+    return m_State == AwaitingTool;
 }
 
 void ChannelRecovery::OnSetupResult(WPARAM, LPARAM lParam) {
     // Only the tool this window started and still waits for is listened to.
-    if (state != AwaitingTool)
+    if (m_State != AwaitingTool)
         return;
     const DWORD bits = static_cast<DWORD>(lParam);
     if (bits & 0x200000) {
         ShowMessage(1233);
-        state = Refused;
+        m_State = Refused;
     } else if (bits & 0x400) {
         ShowMessage(1234);
-        state = Refused;
+        m_State = Refused;
     } else if (bits & 0x80000) {
         ShowMessage(1235);
-        state = Refused;
+        m_State = Refused;
     } else if (bits & 0x1) {
         if (IsRouterComplete())
-            state = NotNeeded;
+            m_State = NotNeeded;
         ShowMessage(1229);
     }
 }

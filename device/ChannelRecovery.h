@@ -4,10 +4,21 @@
 
 #include "framework/CObject.h"
 
+// What the repair tells the user goes through its window: the device layer
+// shows nothing itself. textId is a string-table text of the current resource
+// module.
+class RecoveryMessages {
+public:
+    virtual void ShowRecoveryMessage(UINT textId) = 0;
+
+protected:
+    ~RecoveryMessages() = default;
+};
+
 // Repair of the bidirectional library's request router for one monitor window: the
 // window embeds one, calls RecoverChannel when a status read fails, and passes the
-// setup tool's answer (message 1224) to OnSetupResult. Messages are string-table
-// texts of the current resource module, captioned with string 1100.
+// setup tool's answer (message 1224) to OnSetupResult. Without a RecoveryMessages
+// the repair runs the same and tells nobody.
 class ChannelRecovery : public CObject {
 public:
     enum : int {
@@ -18,18 +29,21 @@ public:
     };
 
     ChannelRecovery() = default;
-    ChannelRecovery(HWND owner, const std::string& printerName)
-        : owner(owner), printerName(printerName) {}
+    explicit ChannelRecovery(RecoveryMessages* messages) : m_Messages(messages) {}
+    ChannelRecovery(HWND owner, const std::string& printerName,
+                    RecoveryMessages* messages = nullptr)
+        : m_Messages(messages), m_Owner(owner), m_PrinterName(printerName) {}
 
-    void SetOwner(HWND window) { owner = window; }
-    void SetPrinterName(const std::string& name) { printerName = name; }
+    void SetOwner(HWND window) { m_Owner = window; }
+    void SetPrinterName(const std::string& name) { m_PrinterName = name; }
+    void SetMessages(RecoveryMessages* sink) { m_Messages = sink; }
 
-    // viewType: 1 popup, 2 detail, 3 progress meter (the view shown now).
-    void RecoverChannel(int viewType);
+    // view: the ViewType shown now.
+    void RecoverChannel(int view);
     // The tool's answer; one that comes while no answer is awaited is ignored.
     void OnSetupResult(WPARAM wParam, LPARAM lParam);
 
-    int State() const noexcept { return state; }
+    int State() const noexcept { return m_State; }
     // Whether the window's status timer should still wait for the tool. A tool
     // that has not answered within ToolAnswerWaitMs is given up on: the state
     // becomes Refused and status is read again.
@@ -43,10 +57,11 @@ public:
     static constexpr ULONGLONG ToolAnswerWaitMs = 3 * 60 * 1000;
     // The millisecond clock the wait is measured with; tests move it on.
     using Clock = ULONGLONG(WINAPI*)();
-    void SetClock(Clock now) { clock = now ? now : &::GetTickCount64; }
+    void SetClock(Clock now) { m_Clock = now ? now : &::GetTickCount64; }
     // The command line the setup tool was last started with.
-    const std::string& CommandLine() const noexcept { return commandLine; }
+    const std::string& CommandLine() const noexcept { return m_CommandLine; }
 
+    // The caption of the repair's messages.
     static constexpr UINT CaptionId = 1100;
     static constexpr const char* KvrCommonKeyPath = "software\\VORNE\\KVR7\\KVRCommon";
     static constexpr const char* KlapiInfoKeyPath = "software\\VORNE\\KLAPIInfo";
@@ -54,10 +69,11 @@ public:
 private:
     void ShowMessage(UINT textId) const;
 
-    int state = NotTried;
-    ULONGLONG toolStarted = 0;
-    Clock clock = &::GetTickCount64;
-    HWND owner = nullptr;
-    std::string printerName;
-    std::string commandLine;
+    RecoveryMessages* m_Messages = nullptr;
+    int m_State = NotTried;
+    ULONGLONG m_ToolStarted = 0;
+    Clock m_Clock = &::GetTickCount64;
+    HWND m_Owner = nullptr;
+    std::string m_PrinterName;
+    std::string m_CommandLine;
 };

@@ -21,7 +21,7 @@ struct MonitorChannel {
 // Lists, selects, opens and registers the status channel. 1 open and
 // registered; 0 no usable channel or the open failed; -1 library or name
 // unusable.
-int ChannelSelect(MonitorChannel& channel);
+[[nodiscard]] int ChannelSelect(MonitorChannel& channel);
 
 // The model named by the device ID of the printer (or, with an empty printer
 // name, the port); empty on any failure.

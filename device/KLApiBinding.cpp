@@ -53,19 +53,20 @@ HMODULE LoadBidiLibrary() {
 } // namespace
 
 KLApiBinding::KLApiBinding() {
-    module = LoadBidiLibrary();
-    if (!module)
+    m_Module.reset(LoadBidiLibrary());
+    if (!m_Module)
         return;
     // In table order; resolution stops at the first missing name.
-    bool complete =
-        Resolve(module, "KLInitialize", KLInitialize) && Resolve(module, "KLRelease", KLRelease) &&
-        Resolve(module, "KLGetDeviceID", KLGetDeviceID) &&
-        Resolve(module, "KLGetAvailableChannel", KLGetAvailableChannel) &&
-        Resolve(module, "KLOpenChannel", KLOpenChannel) &&
-        Resolve(module, "KLCloseChannel", KLCloseChannel) &&
-        Resolve(module, "KLSetOption", KLSetOption) &&
-        Resolve(module, "KLReceiveCancel", KLReceiveCancel) &&
-        Resolve(module, "KLGetStatus", KLGetStatus) && Resolve(module, "KLReceive", KLReceive);
+    bool complete = Resolve(m_Module.get(), "KLInitialize", KLInitialize) &&
+                    Resolve(m_Module.get(), "KLRelease", KLRelease) &&
+                    Resolve(m_Module.get(), "KLGetDeviceID", KLGetDeviceID) &&
+                    Resolve(m_Module.get(), "KLGetAvailableChannel", KLGetAvailableChannel) &&
+                    Resolve(m_Module.get(), "KLOpenChannel", KLOpenChannel) &&
+                    Resolve(m_Module.get(), "KLCloseChannel", KLCloseChannel) &&
+                    Resolve(m_Module.get(), "KLSetOption", KLSetOption) &&
+                    Resolve(m_Module.get(), "KLReceiveCancel", KLReceiveCancel) &&
+                    Resolve(m_Module.get(), "KLGetStatus", KLGetStatus) &&
+                    Resolve(m_Module.get(), "KLReceive", KLReceive);
     if (!complete)
         return;
     initResult = KLInitialize();
@@ -77,12 +78,11 @@ KLApiBinding::~KLApiBinding() {
 }
 
 void KLApiBinding::Release() noexcept {
-    if (!module)
+    if (!m_Module)
         return;
     if (initResult >= 0 && KLRelease)
         KLRelease();
-    ::FreeLibrary(module);
-    module = nullptr;
+    m_Module.reset();
     initialized = 0;
     initResult = -1;
     // A late caller (a window ending after its binding) must not jump into the

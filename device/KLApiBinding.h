@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "framework/CObject.h"
+#include "framework/Handles.h"
 
 // Results of the bidirectional library that callers rely on by name.
 constexpr int KL_BUFFER_TOO_SMALL = -4;
@@ -47,7 +48,7 @@ public:
 
 private:
     int initialized = 0;
-    HMODULE module = nullptr;
+    UniqueModule m_Module;
     int initResult = -1;
 
 public:

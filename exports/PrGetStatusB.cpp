@@ -122,7 +122,7 @@ private:
         const char* key = PrinterKey();
         if (!key)
             return 1;
-        StoreDecodedReplyAt(key, buffer.data(), length);
+        static_cast<void>(StoreDecodedReplyAt(key, buffer.data(), length)); // a record only
 
         Put(activity_, status.state == 3 ? 2 : 1);
         Put(printerState_, status.state);
@@ -167,7 +167,8 @@ private:
                 if (rc > 0) {
                     const int length = got < 0 ? 0 : (got > size ? size : got);
                     if (const char* key = PrinterKey())
-                        StoreRawStatusAt(key, buffer.data(), static_cast<DWORD>(length));
+                        static_cast<void>(
+                            StoreRawStatusAt(key, buffer.data(), static_cast<DWORD>(length)));
                 }
             }
         }

@@ -2,12 +2,6 @@
 
 #include "support/Registry.h"
 
-// Defined before the application object so that they exist when it is built.
-int DebugLogEnabled = 0;
-std::atomic<int> IdleInterval{10};
-
-const char* const ProductKeyPath = "Software\\Vorne\\KVR7";
-
 // CommonKeyPath and LanguageSection start empty by their own construction
 // (which may follow this one's); they are not touched here.
 StatusLibraryApp::StatusLibraryApp() : CWinApp(nullptr) {

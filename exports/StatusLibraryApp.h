@@ -1,22 +1,12 @@
 #pragma once
-#include <atomic>
-#include <string>
-
 #include "framework/CWinApp.h"
+#include "support/ProcessValues.h"
 #include "support/WindowValues.h"
 
 // The library's application object; constructing it (at load) sets the
-// process-wide values below and reads the debug switch once.
+// process-wide values (support/ProcessValues.h) and reads the debug switch once.
 class StatusLibraryApp : public CWinApp {
 public:
     StatusLibraryApp();
     BOOL InitInstance() override;
 };
-
-// Process-wide values beside CommonKeyPath and LanguageSection
-// (support/WindowValues.h): written at load and by the monitor launch.
-extern int DebugLogEnabled;           // "log" under the product key, read once at load
-extern std::atomic<int> IdleInterval; // seconds between status polls while idle
-
-// Where the product keeps its settings (HKEY_LOCAL_MACHINE).
-extern const char* const ProductKeyPath;

@@ -2,16 +2,14 @@
 
 #include "framework/ResourceModule.h"
 
+namespace {
+// The system's caret-blink timer message, which the headers do not name.
+constexpr UINT WM_SYSTIMER = 0x0118;
+} // namespace
+
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
     if (!control.m_hWnd)
         control.SubclassDlgItem(static_cast<UINT>(id), dx->m_pDlgWnd->m_hWnd);
-}
-
-void DDX_Text(CDataExchange* dx, int id, std::string& value) {
-    if (dx->m_bSaveAndValidate)
-        value = dx->m_pDlgWnd->GetDlgItemText(id);
-    else
-        dx->m_pDlgWnd->SetDlgItemText(id, value.c_str());
 }
 
 CDialog::CDialog(UINT templateId, HWND owner) : m_nIDTemplate(templateId), m_hWndOwner(owner) {}
@@ -27,7 +25,6 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     auto* dialog = reinterpret_cast<CDialog*>(lParam);
     if (!dialog || CWnd::FromHandleAttached(hwnd))
         return FALSE;
-    ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
     dialog->Attach(hwnd);
     try {
         return dialog->WindowProc(WM_INITDIALOG, wParam, lParam);
@@ -132,7 +129,7 @@ INT_PTR CDialog::DoModal() {
 INT_PTR CDialog::RunModal(int showCommand) {
     m_nModalResult = -1;
     HINSTANCE module = AfxGetResourceHandle();
-    HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(m_nIDTemplate), MAKEINTRESOURCEA(5));
+    HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(m_nIDTemplate), RT_DIALOG);
     HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
     auto* dialogTemplate = loaded ? static_cast<LPCDLGTEMPLATEA>(::LockResource(loaded)) : nullptr;
     if (!dialogTemplate)
@@ -182,7 +179,7 @@ bool CDialog::IsIdleMessage(const MSG& msg, POINT* lastMouse, UINT* lastMouseMes
         *lastMouseMessage = msg.message;
         return true;
     }
-    return msg.message != WM_PAINT && msg.message != 0x0118;
+    return msg.message != WM_PAINT && msg.message != WM_SYSTIMER;
 }
 
 int CDialog::RunModalLoop(DWORD flags, int showCommand) {
@@ -230,7 +227,7 @@ int CDialog::RunModalLoop(DWORD flags, int showCommand) {
                 ::TranslateMessage(&msg);
                 ::DispatchMessageA(&msg);
             }
-            if (showOnIdle && (msg.message == 0x0118 || msg.message == WM_SYSKEYDOWN))
+            if (showOnIdle && (msg.message == WM_SYSTIMER || msg.message == WM_SYSKEYDOWN))
                 show();
             if (!ContinueModal())
                 goto done;

@@ -15,8 +15,6 @@ public:
 
 // Binds a control object to the template's control of that id (once).
 void DDX_Control(CDataExchange* dx, int id, CWnd& control);
-// Moves a control's text to or from a string member.
-void DDX_Text(CDataExchange* dx, int id, std::string& value);
 
 // A dialog made from a template of the current resource module (AfxGetResourceHandle).
 //
@@ -26,14 +24,15 @@ void DDX_Text(CDataExchange* dx, int id, std::string& value);
 // WM_COMMAND goes to OnCommand, which switches on the control id (IDOK -> OnOK,
 // IDCANCEL -> OnCancel); other messages go to WindowProc as in CWnd.
 //
-// The dialog procedure only handles WM_INITDIALOG: it stores the object in DWLP_USER,
+// The dialog procedure only handles WM_INITDIALOG: it attaches the object to the window
+// (CWnd's window property, which finds it for dialogs and subclassed controls alike),
 // puts the window under CWnd's procedure and calls OnInitDialog. From then on every
 // message passes WindowProc first and the dialog manager's own processing after it.
 //
 // DoModal creates the dialog modeless and runs this framework's modal loop: the owner
 // (the given one, else the thread's active window) is disabled while the dialog runs;
 // a dialog not visible from its template is shown when the queue first goes idle, or
-// on the first WM_SYSKEYDOWN or 0x118; idle time sends WM_ENTERIDLE to the owner
+// on the first WM_SYSKEYDOWN or WM_SYSTIMER; idle time sends WM_ENTERIDLE to the owner
 // (unless the template has DS_NOIDLEMSG) and WM_KICKIDLE to the dialog; the loop ends
 // when EndDialog ends the modal state, or with -1 at WM_QUIT, which is posted again
 // for the loop outside. Then the window is hidden (SWP_HIDEWINDOW), the owner enabled

@@ -4,16 +4,16 @@
 // BeginPaint / EndPaint for one WM_PAINT.
 class CPaintDC {
 public:
-    explicit CPaintDC(HWND hwnd) noexcept : hwnd_(hwnd) { dc_ = ::BeginPaint(hwnd, &ps_); }
-    ~CPaintDC() { ::EndPaint(hwnd_, &ps_); }
+    explicit CPaintDC(HWND hwnd) noexcept : m_Window(hwnd) { m_Dc = ::BeginPaint(hwnd, &m_Paint); }
+    ~CPaintDC() { ::EndPaint(m_Window, &m_Paint); }
     CPaintDC(const CPaintDC&) = delete;
     CPaintDC& operator=(const CPaintDC&) = delete;
 
-    HDC get() const noexcept { return dc_; }
-    const PAINTSTRUCT& paint() const noexcept { return ps_; }
+    HDC get() const noexcept { return m_Dc; }
+    const PAINTSTRUCT& paint() const noexcept { return m_Paint; }
 
 private:
-    HWND hwnd_;
-    PAINTSTRUCT ps_ = {};
-    HDC dc_ = nullptr;
+    HWND m_Window;
+    PAINTSTRUCT m_Paint = {};
+    HDC m_Dc = nullptr;
 };

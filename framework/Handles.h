@@ -9,9 +9,9 @@ public:
     using pointer = typename Traits::pointer;
 
     UniqueHandle() noexcept = default;
-    explicit UniqueHandle(pointer h) noexcept : h_(h) {}
+    explicit UniqueHandle(pointer h) noexcept : m_Handle(h) {}
     ~UniqueHandle() { reset(); }
-    UniqueHandle(UniqueHandle&& other) noexcept : h_(other.release()) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : m_Handle(other.release()) {}
     UniqueHandle& operator=(UniqueHandle&& other) noexcept {
         if (this != &other)
             reset(other.release());
@@ -20,33 +20,28 @@ public:
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
 
-    pointer get() const noexcept { return h_; }
+    pointer get() const noexcept { return m_Handle; }
     pointer* put() noexcept {
         reset();
-        return &h_;
+        return &m_Handle;
     }
     [[nodiscard]] pointer release() noexcept {
-        pointer h = h_;
-        h_ = Traits::invalid();
+        pointer h = m_Handle;
+        m_Handle = Traits::invalid();
         return h;
     }
     void reset(pointer h = Traits::invalid()) noexcept {
-        if (h_ != Traits::invalid())
-            Traits::close(h_);
-        h_ = h;
+        if (m_Handle != Traits::invalid())
+            Traits::close(m_Handle);
+        m_Handle = h;
     }
-    explicit operator bool() const noexcept { return h_ != Traits::invalid(); }
+    explicit operator bool() const noexcept { return m_Handle != Traits::invalid(); }
 
 private:
-    pointer h_ = Traits::invalid();
+    pointer m_Handle = Traits::invalid();
 };
 
 namespace handle_traits {
-template <typename T, typename Close, Close CloseFn> struct NullIsInvalid {
-    using pointer = T;
-    static T invalid() noexcept { return nullptr; }
-    static void close(T h) noexcept { CloseFn(h); }
-};
 struct KernelHandle {
     using pointer = HANDLE;
     static HANDLE invalid() noexcept { return nullptr; }
@@ -128,71 +123,71 @@ using UniqueIcon = UniqueHandle<handle_traits::Icon>;
 // A window's device context from GetDC, released on scope exit.
 class WindowDC {
 public:
-    explicit WindowDC(HWND hwnd) noexcept : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
+    explicit WindowDC(HWND hwnd) noexcept : m_Window(hwnd), m_Dc(::GetDC(hwnd)) {}
     ~WindowDC() {
-        if (dc_)
-            ::ReleaseDC(hwnd_, dc_);
+        if (m_Dc)
+            ::ReleaseDC(m_Window, m_Dc);
     }
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
-    HDC get() const noexcept { return dc_; }
-    explicit operator bool() const noexcept { return dc_ != nullptr; }
+    HDC get() const noexcept { return m_Dc; }
+    explicit operator bool() const noexcept { return m_Dc != nullptr; }
 
 private:
-    HWND hwnd_;
-    HDC dc_;
+    HWND m_Window;
+    HDC m_Dc;
 };
 
 // Selects a GDI object into a DC and puts the previous one back on scope exit.
 class SelectedObject {
 public:
     SelectedObject(HDC dc, HGDIOBJ obj) noexcept
-        : dc_(dc), previous_(obj ? ::SelectObject(dc, obj) : nullptr) {}
+        : m_Dc(dc), m_Previous(obj ? ::SelectObject(dc, obj) : nullptr) {}
     ~SelectedObject() {
-        if (previous_ && previous_ != HGDI_ERROR)
-            ::SelectObject(dc_, previous_);
+        if (m_Previous && m_Previous != HGDI_ERROR)
+            ::SelectObject(m_Dc, m_Previous);
     }
     SelectedObject(const SelectedObject&) = delete;
     SelectedObject& operator=(const SelectedObject&) = delete;
-    bool ok() const noexcept { return previous_ != nullptr && previous_ != HGDI_ERROR; }
+    bool ok() const noexcept { return m_Previous != nullptr && m_Previous != HGDI_ERROR; }
 
 private:
-    HDC dc_;
-    HGDIOBJ previous_;
+    HDC m_Dc;
+    HGDIOBJ m_Previous;
 };
 
 // A fixed LocalAlloc block, the allocation the device-data conventions ask for.
 class LocalBuffer {
 public:
     explicit LocalBuffer(SIZE_T size) noexcept
-        : mem_(size ? ::LocalAlloc(LMEM_FIXED | LMEM_ZEROINIT, size) : nullptr),
-          size_(mem_.get() ? size : 0) {}
-    BYTE* data() const noexcept { return static_cast<BYTE*>(mem_.get()); }
-    SIZE_T size() const noexcept { return size_; }
-    explicit operator bool() const noexcept { return static_cast<bool>(mem_); }
+        : m_Block(size ? ::LocalAlloc(LMEM_FIXED | LMEM_ZEROINIT, size) : nullptr),
+          m_Size(m_Block.get() ? size : 0) {}
+    BYTE* data() const noexcept { return static_cast<BYTE*>(m_Block.get()); }
+    SIZE_T size() const noexcept { return m_Size; }
+    explicit operator bool() const noexcept { return static_cast<bool>(m_Block); }
     [[nodiscard]] HLOCAL release() noexcept {
-        size_ = 0;
-        return mem_.release();
+        m_Size = 0;
+        return m_Block.release();
     }
 
 private:
-    UniqueLocal mem_;
-    SIZE_T size_;
+    UniqueLocal m_Block;
+    SIZE_T m_Size;
 };
 
 // Keeps a global memory block locked while it is used; unlocked, not freed, at the end.
 class LockedGlobal {
 public:
-    explicit LockedGlobal(HGLOBAL mem) : mem_(mem), data_(mem ? ::GlobalLock(mem) : nullptr) {}
+    explicit LockedGlobal(HGLOBAL mem) : m_Block(mem), m_Data(mem ? ::GlobalLock(mem) : nullptr) {}
     ~LockedGlobal() {
-        if (data_)
-            ::GlobalUnlock(mem_);
+        if (m_Data)
+            ::GlobalUnlock(m_Block);
     }
     LockedGlobal(const LockedGlobal&) = delete;
     LockedGlobal& operator=(const LockedGlobal&) = delete;
-    void* data() const { return data_; }
+    void* data() const { return m_Data; }
 
 private:
-    HGLOBAL mem_;
-    void* data_;
+    HGLOBAL m_Block;
+    void* m_Data;
 };

@@ -26,9 +26,10 @@ void AfxSetResourceHandle(HINSTANCE module) {
 }
 
 ResourceScope::ResourceScope(HINSTANCE module) noexcept
-    : previous_(ThreadResourceModule().Get()), set_(module && ThreadResourceModule().Set(module)) {}
+    : m_Previous(ThreadResourceModule().Get()),
+      m_Set(module && ThreadResourceModule().Set(module)) {}
 
 ResourceScope::~ResourceScope() {
-    if (set_)
-        ThreadResourceModule().Set(previous_);
+    if (m_Set)
+        ThreadResourceModule().Set(m_Previous);
 }

@@ -19,6 +19,6 @@ public:
     ResourceScope& operator=(const ResourceScope&) = delete;
 
 private:
-    void* previous_;
-    bool set_;
+    void* m_Previous;
+    bool m_Set;
 };

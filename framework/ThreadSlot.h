@@ -6,22 +6,22 @@
 // and nothing is left to free when a thread ends or the library is unloaded.
 class ThreadSlot {
 public:
-    ThreadSlot() noexcept : index_(::TlsAlloc()) {}
+    ThreadSlot() noexcept : m_Index(::TlsAlloc()) {}
     ~ThreadSlot() {
-        if (index_ != TLS_OUT_OF_INDEXES)
-            ::TlsFree(index_);
+        if (m_Index != TLS_OUT_OF_INDEXES)
+            ::TlsFree(m_Index);
     }
     ThreadSlot(const ThreadSlot&) = delete;
     ThreadSlot& operator=(const ThreadSlot&) = delete;
 
     void* Get() const noexcept {
-        return index_ != TLS_OUT_OF_INDEXES ? ::TlsGetValue(index_) : nullptr;
+        return m_Index != TLS_OUT_OF_INDEXES ? ::TlsGetValue(m_Index) : nullptr;
     }
     // False when the process has no slot left for this library.
     bool Set(void* value) noexcept {
-        return index_ != TLS_OUT_OF_INDEXES && ::TlsSetValue(index_, value);
+        return m_Index != TLS_OUT_OF_INDEXES && ::TlsSetValue(m_Index, value);
     }
 
 private:
-    DWORD index_;
+    DWORD m_Index;
 };

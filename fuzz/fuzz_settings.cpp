@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "exports/SettingsFile.h"
+#include "support/SettingsFile.h"
 
 // The first bytes choose the section and key names (up to two zero bytes), the
 // rest is the file's text. The string result must be terminated within 260 bytes.

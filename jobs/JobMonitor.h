@@ -12,8 +12,7 @@
 #include "jobs/WorkerThread.h"
 
 // winspool.h maps SetPrinter and AddJob to its ANSI or wide functions; the job
-// monitor's operations keep their own names, and the A aliases below serve
-// callers that include winspool.h after this header.
+// monitor's operations keep their own names.
 #ifdef SetPrinter
 #undef SetPrinter
 #endif
@@ -84,11 +83,6 @@ public:
     // Ends every run at its next step; no run starts afterwards. The window's
     // end calls it through the destructor.
     void Stop();
-
-    int SetPrinterA(const char* printerName, const char* portName) {
-        return SetPrinter(printerName, portName);
-    }
-    int AddJobA(int32_t id) { return AddJob(id); }
 
     struct Shared; // what the window and the worker share; the worker keeps it alive
     class Worker;  // one run of the worker thread

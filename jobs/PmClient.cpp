@@ -64,7 +64,7 @@ template <typename Call> int32_t PmClient::Remote(Call&& call) {
 PmClient::~PmClient() {
     if (openQueue)
         PmClient::CloseQueue(openQueue);
-    if (module || connection)
+    if (m_Module || connection)
         PmClient::Close();
     DropRemoteContext();
     binding.reset();
@@ -101,19 +101,19 @@ uintptr_t PmClient::OpenLocal(const char* moduleName) {
         return 0;
     mode = 0;
     // From this library's folder only: without it there is no safe place to look.
-    module = LoadCodeLibrary(moduleName, OwnFolder()).release();
-    if (!module)
+    m_Module = LoadCodeLibrary(moduleName, OwnFolder());
+    if (!m_Module)
         return 0;
-    exports.openQueue = Export<PmOpenQueueFn>(module, PmOrdinal::OpenQueue);
-    exports.closeQueue = Export<PmQueueFn>(module, PmOrdinal::CloseQueue);
-    exports.hasJob = Export<PmQueueFn>(module, PmOrdinal::HasJob);
-    exports.getCurrentJob = Export<PmQueueFn>(module, PmOrdinal::GetCurrentJob);
-    exports.isJobActive = Export<PmQueueJobFn>(module, PmOrdinal::IsJobActive);
-    exports.setJobValue = Export<PmSetJobValueFn>(module, PmOrdinal::SetJobValue);
-    exports.getJobValue = Export<PmGetJobValueFn>(module, PmOrdinal::GetJobValue);
-    exports.beginJobWatch = Export<PmQueueJobFn>(module, PmOrdinal::BeginJobWatch);
-    exports.endJobWatch = Export<PmQueueJobFn>(module, PmOrdinal::EndJobWatch);
-    return reinterpret_cast<uintptr_t>(module);
+    exports.openQueue = Export<PmOpenQueueFn>(m_Module.get(), PmOrdinal::OpenQueue);
+    exports.closeQueue = Export<PmQueueFn>(m_Module.get(), PmOrdinal::CloseQueue);
+    exports.hasJob = Export<PmQueueFn>(m_Module.get(), PmOrdinal::HasJob);
+    exports.getCurrentJob = Export<PmQueueFn>(m_Module.get(), PmOrdinal::GetCurrentJob);
+    exports.isJobActive = Export<PmQueueJobFn>(m_Module.get(), PmOrdinal::IsJobActive);
+    exports.setJobValue = Export<PmSetJobValueFn>(m_Module.get(), PmOrdinal::SetJobValue);
+    exports.getJobValue = Export<PmGetJobValueFn>(m_Module.get(), PmOrdinal::GetJobValue);
+    exports.beginJobWatch = Export<PmQueueJobFn>(m_Module.get(), PmOrdinal::BeginJobWatch);
+    exports.endJobWatch = Export<PmQueueJobFn>(m_Module.get(), PmOrdinal::EndJobWatch);
+    return reinterpret_cast<uintptr_t>(m_Module.get());
 }
 
 uintptr_t PmClient::OpenRemote(const char* serverName, const char* moduleName) {
@@ -137,9 +137,8 @@ uintptr_t PmClient::OpenRemote(const char* serverName, const char* moduleName) {
 }
 
 int32_t PmClient::Close() {
-    if (mode == 0 && module) {
-        ::FreeLibrary(module);
-        module = nullptr;
+    if (mode == 0 && m_Module) {
+        m_Module.reset();
         exports = Exports{};
         return 1;
     }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "framework/Handles.h"
 #include "jobs/PmModule.h"
 #include "jobs/rpc/PmRpcBinding.h"
 #include "jobs/PrintManagerClient.h"
@@ -54,8 +55,8 @@ private:
 
     std::unique_ptr<PmRpcBinding> binding;
     int32_t openQueue = 0;
-    HMODULE module = nullptr; // local mode
-    LONG connection = 0;      // remote mode: what the connect operation returned
+    UniqueModule m_Module; // local mode
+    LONG connection = 0;   // remote mode: what the connect operation returned
     int32_t mode = -1;
     void* context = nullptr; // remote connection's context handle
     bool abandoned = false;

@@ -10,15 +10,15 @@
 namespace {
 class WinSpoolerView : public SpoolerView {
 public:
-    explicit WinSpoolerView(UniquePrinter printer) : printer_(std::move(printer)) {}
+    explicit WinSpoolerView(UniquePrinter printer) : m_Printer(std::move(printer)) {}
     bool Knows(int32_t spoolerJobId) override {
         DWORD needed = 0;
-        ::GetJobA(printer_.get(), static_cast<DWORD>(spoolerJobId), 1, nullptr, 0, &needed);
+        ::GetJobA(m_Printer.get(), static_cast<DWORD>(spoolerJobId), 1, nullptr, 0, &needed);
         return needed != 0;
     }
 
 private:
-    UniquePrinter printer_;
+    UniquePrinter m_Printer;
 };
 } // namespace
 

@@ -29,14 +29,14 @@ DWORD WINAPI WorkerMain(void* parameter) {
 
 class WinWorker : public WorkerThread {
 public:
-    explicit WinWorker(HANDLE thread) : thread_(thread) {}
+    explicit WinWorker(HANDLE thread) : m_Thread(thread) {}
     bool WaitFor(unsigned milliseconds) override {
-        return ::WaitForSingleObject(thread_.get(), milliseconds) == WAIT_OBJECT_0;
+        return ::WaitForSingleObject(m_Thread.get(), milliseconds) == WAIT_OBJECT_0;
     }
-    void CancelBlockingCall() override { ::RpcCancelThreadEx(thread_.get(), 0); }
+    void CancelBlockingCall() override { ::RpcCancelThreadEx(m_Thread.get(), 0); }
 
 private:
-    UniqueKernelHandle thread_;
+    UniqueKernelHandle m_Thread;
 };
 
 } // namespace

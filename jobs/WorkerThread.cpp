@@ -16,22 +16,22 @@ struct EndSignal {
 class PlainWorker : public WorkerThread {
 public:
     PlainWorker(std::thread thread, std::shared_ptr<EndSignal> signal)
-        : thread_(std::move(thread)), signal_(std::move(signal)) {}
+        : m_Thread(std::move(thread)), m_Signal(std::move(signal)) {}
     ~PlainWorker() override {
         if (WaitFor(0))
-            thread_.join();
+            m_Thread.join();
         else
-            thread_.detach();
+            m_Thread.detach();
     }
     bool WaitFor(unsigned milliseconds) override {
-        std::unique_lock<std::mutex> hold(signal_->lock);
-        return signal_->ended.wait_for(hold, std::chrono::milliseconds(milliseconds),
-                                       [&] { return signal_->done; });
+        std::unique_lock<std::mutex> hold(m_Signal->lock);
+        return m_Signal->ended.wait_for(hold, std::chrono::milliseconds(milliseconds),
+                                        [&] { return m_Signal->done; });
     }
 
 private:
-    std::thread thread_;
-    std::shared_ptr<EndSignal> signal_;
+    std::thread m_Thread;
+    std::shared_ptr<EndSignal> m_Signal;
 };
 
 } // namespace

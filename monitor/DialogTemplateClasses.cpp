@@ -10,16 +10,16 @@ constexpr std::size_t kMaxItems = 0xFFFF;
 
 class Reader {
 public:
-    Reader(const unsigned char* bytes, std::size_t size) : bytes_(bytes), size_(size) {}
-    bool ok() const { return ok_; }
-    std::size_t pos() const { return pos_; }
+    Reader(const unsigned char* bytes, std::size_t size) : m_Bytes(bytes), m_Size(size) {}
+    bool ok() const { return m_Ok; }
+    std::size_t pos() const { return m_Pos; }
 
     std::uint16_t Word() {
         if (!Need(2))
             return 0;
         const std::uint16_t value =
-            static_cast<std::uint16_t>(bytes_[pos_] | bytes_[pos_ + 1] << 8);
-        pos_ += 2;
+            static_cast<std::uint16_t>(m_Bytes[m_Pos] | m_Bytes[m_Pos + 1] << 8);
+        m_Pos += 2;
         return value;
     }
     std::uint32_t Dword() {
@@ -28,15 +28,15 @@ public:
     }
     void Skip(std::size_t count) {
         if (Need(count))
-            pos_ += count;
+            m_Pos += count;
     }
-    void AlignDword() { Skip((4 - pos_ % 4) % 4); }
+    void AlignDword() { Skip((4 - m_Pos % 4) % 4); }
     // A zero-terminated UTF-16 string.
     std::u16string String() {
         std::u16string text;
         for (;;) {
             const std::uint16_t c = Word();
-            if (!ok_ || c == 0)
+            if (!m_Ok || c == 0)
                 return text;
             text.push_back(static_cast<char16_t>(c));
         }
@@ -44,7 +44,7 @@ public:
     // sz_Or_Ord: nothing, an ordinal, or a string (empty unless a string).
     std::u16string StringOrOrdinal() {
         const std::uint16_t first = Word();
-        if (!ok_ || first == 0)
+        if (!m_Ok || first == 0)
             return {};
         if (first == 0xFFFF) {
             Word();
@@ -56,14 +56,14 @@ public:
 
 private:
     bool Need(std::size_t count) {
-        if (!ok_ || count > size_ - pos_)
-            ok_ = false;
-        return ok_;
+        if (!m_Ok || count > m_Size - m_Pos)
+            m_Ok = false;
+        return m_Ok;
     }
-    const unsigned char* bytes_;
-    std::size_t size_;
-    std::size_t pos_ = 0;
-    bool ok_ = true;
+    const unsigned char* m_Bytes;
+    std::size_t m_Size;
+    std::size_t m_Pos = 0;
+    bool m_Ok = true;
 };
 
 } // namespace

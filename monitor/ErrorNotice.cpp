@@ -41,3 +41,12 @@ void CMonitorDlg::ShowErrorNotice() {
         MessageBox(text.Text(), caption.Text(), MB_OK);
     }
 }
+
+// The channel repair's messages, captioned and flagged as they always were.
+void CMonitorDlg::ShowRecoveryMessage(UINT textId) {
+    ResText text;
+    ResText caption;
+    text.Load(textId);
+    caption.Load(ChannelRecovery::CaptionId);
+    MessageBox(text.Text(), caption.Text(), MB_OK | MB_ICONEXCLAMATION);
+}

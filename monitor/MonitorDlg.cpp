@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "device/PortRouting.h"
-#include "exports/SettingsFile.h"
-#include "exports/StatusLibraryApp.h"
+#include "support/SettingsFile.h"
+#include "support/ProcessValues.h"
 #include "framework/ResourceModule.h"
 #include "jobs/JobMonitor.h"
 #include "jobs/SetKvrMapValue.h"
@@ -191,7 +191,6 @@ BOOL CMonitorDlg::OnInitDialog() {
         ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(rect), 2);
     };
     clientPlace(IDC_MESSAGE, &m_TextRect);
-    clientPlace(IDC_MARKER, &m_MarkerRect);
 
     switch (m_StartView) {
     case VIEW_POPUP:

@@ -23,6 +23,7 @@
 #include "framework/Handles.h"
 #include "jobs/JobInfo.h"
 #include "status/StatusReply.h"
+#include "support/ViewType.h"
 #include "support/WindowValues.h"
 #include "ui/BMP256Ctrl.h"
 #include "ui/FitTextCtrl.h"
@@ -32,13 +33,6 @@
 
 class JobMonitor;
 class KLApiBinding;
-
-enum ViewType : int {
-    VIEW_NONE = 0,
-    VIEW_POPUP = 1,
-    VIEW_DETAIL = 2,
-    VIEW_PROGRESS = 3,
-};
 
 // Window messages the monitor window answers beyond the system's.
 constexpr UINT WM_KLAPI_STATUS = WM_USER + 2;     // lParam: channel handle
@@ -83,7 +77,7 @@ constexpr WPARAM INK_SET_WARNING = 11;
 constexpr WPARAM INK_SET_EMPTY = 12;
 constexpr int InkBlockSize = 14; // 32-bit values: 6, six levels, seven zeros
 
-class CMonitorDlg : public CDialog {
+class CMonitorDlg : public CDialog, private RecoveryMessages {
 public:
     CMonitorDlg();
     ~CMonitorDlg() override;
@@ -113,8 +107,8 @@ public:
     int m_StartView = VIEW_POPUP;
     JobMonitor* m_pJobMonitor = nullptr;
     KLApiBinding* m_pBinding = nullptr;
-    int m_bStatusTimerOn = 1;
-    int m_bProgressTimerOn = 1;
+    bool m_bStatusTimerOn = true;
+    bool m_bProgressTimerOn = true;
     // Seconds between status polls while idle: the process-wide value unless
     // the launch gives the one of this window's resource library.
     int m_IdleInterval;
@@ -171,6 +165,7 @@ protected:
 
     // Communication error notice (ErrorNotice.cpp).
     void ShowErrorNotice();
+    void ShowRecoveryMessage(UINT textId) override;
 
     // Job progress (JobProgress.cpp).
     void ProgressTick();
@@ -197,24 +192,23 @@ protected:
 
     // Views and placement.
     int m_View = VIEW_NONE;
-    int m_bKeepHidden = 0;
-    int m_bInkAreaShown = 1;
-    int m_bSavePosition = 0;
+    bool m_bKeepHidden = false;
+    bool m_bInkAreaShown = true;
+    bool m_bSavePosition = false;
     RECT m_WindowRect = {};
-    RECT m_MarkerRect = {};
     RECT m_TextRect = {};
 
     // Jobs.
     JobInfo m_CurrentJob = {};
     std::uint16_t m_DetailsValues[3] = {}; // values21 of the details control 306 shows
     bool m_bDetailsShown = false;
-    int m_bCancelPopup = 0;
-    int m_bCancelPM = 0;
+    bool m_bCancelPopup = false;
+    bool m_bCancelPM = false;
     UINT_PTR m_ProgressTimer = 0;
 
     // Status.
-    int m_bInTimer = 0;
-    int m_bWaitingNotice = 0;
+    bool m_bInTimer = false;
+    bool m_bWaitingNotice = false;
     UINT_PTR m_StatusTimer = 0;
     WindowValues m_Values; // this window's common key and language section
     UniqueIcon m_WindowIcon;
@@ -226,22 +220,22 @@ protected:
     int m_PictureKind = 1;
     int m_ShownPictureKind = 0;
     ResText m_MessageText;
-    int m_bDebug = 0;
-    int m_bPrinting = 0;
+    bool m_bDebug = false;
+    bool m_bPrinting = false;
     int m_SoundedItem = -1;
     std::string m_LastText;
-    int m_bModelVerified = 0;
+    bool m_bModelVerified = false;
     int m_ErrorNoticeState = 0;
     int m_GetStatusErr = -1;
     std::unique_ptr<SoundTable> m_pSound;
 
     // The status channel (ChannelSelect fills it) and its repair.
     MonitorChannel m_Channel;
-    ChannelRecovery m_Recovery;
+    ChannelRecovery m_Recovery{static_cast<RecoveryMessages*>(this)};
 
     // Arguments of Run and what follows from them.
     std::string m_TargetKey;
-    int m_bByPort = 0;
+    bool m_bByPort = false;
     std::string m_PrinterName;
     std::string m_Model;
     std::string m_PortName;

@@ -200,8 +200,9 @@ void CMonitorDlg::WriteStoredPosition(int x, int y) const {
     Registry target(HKEY_CURRENT_USER, m_TargetKey.c_str(), false, KEY_ALL_ACCESS);
     if (!target.IsOpen())
         return;
-    target.SetDword("PopupPOSX", static_cast<DWORD>(x));
-    target.SetDword("PopupPOSY", static_cast<DWORD>(y));
+    // A position that cannot be kept leaves the default for the next window.
+    static_cast<void>(target.SetDword("PopupPOSX", static_cast<DWORD>(x)) &&
+                      target.SetDword("PopupPOSY", static_cast<DWORD>(y)));
 }
 
 int CMonitorDlg::ShowInkArea(BOOL show) {

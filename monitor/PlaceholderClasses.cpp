@@ -15,9 +15,8 @@ bool IsRegistered(HINSTANCE resourceModule, const wchar_t* name) {
 } // namespace
 
 PlaceholderClasses::PlaceholderClasses(HINSTANCE resourceModule, UINT templateId)
-    : owner_(AfxGetInstanceHandle()) {
-    HRSRC found = ::FindResourceA(resourceModule, MAKEINTRESOURCEA(templateId),
-                                  MAKEINTRESOURCEA(5) /* RT_DIALOG */);
+    : m_Owner(AfxGetInstanceHandle()) {
+    HRSRC found = ::FindResourceA(resourceModule, MAKEINTRESOURCEA(templateId), RT_DIALOG);
     HGLOBAL loaded = found ? ::LoadResource(resourceModule, found) : nullptr;
     const auto* bytes =
         loaded ? static_cast<const unsigned char*>(::LockResource(loaded)) : nullptr;
@@ -32,14 +31,14 @@ PlaceholderClasses::PlaceholderClasses(HINSTANCE resourceModule, UINT templateId
         placeholder.cbSize = sizeof placeholder;
         placeholder.style = CS_GLOBALCLASS;
         placeholder.lpfnWndProc = ::DefWindowProcW;
-        placeholder.hInstance = owner_;
+        placeholder.hInstance = m_Owner;
         placeholder.lpszClassName = wide.c_str();
         if (::RegisterClassExW(&placeholder))
-            registered_.push_back(wide);
+            m_Registered.push_back(wide);
     }
 }
 
 PlaceholderClasses::~PlaceholderClasses() {
-    for (const std::wstring& name : registered_)
-        ::UnregisterClassW(name.c_str(), owner_);
+    for (const std::wstring& name : m_Registered)
+        ::UnregisterClassW(name.c_str(), m_Owner);
 }

@@ -16,9 +16,9 @@ public:
     PlaceholderClasses(const PlaceholderClasses&) = delete;
     PlaceholderClasses& operator=(const PlaceholderClasses&) = delete;
     // The classes this object registered.
-    const std::vector<std::wstring>& Registered() const { return registered_; }
+    const std::vector<std::wstring>& Registered() const { return m_Registered; }
 
 private:
-    std::vector<std::wstring> registered_;
-    HINSTANCE owner_;
+    std::vector<std::wstring> m_Registered;
+    HINSTANCE m_Owner;
 };

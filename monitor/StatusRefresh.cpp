@@ -5,7 +5,7 @@
 
 #include "device/ChanSel.h"
 #include "device/KLApiBinding.h"
-#include "exports/SettingsFile.h"
+#include "support/SettingsFile.h"
 #include "framework/Handles.h"
 #include "jobs/JobMonitor.h"
 #include "monitor/StatusDisplay.h"

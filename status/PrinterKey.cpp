@@ -62,7 +62,8 @@ int StoreRawStatusAt(const char* keyPath, const void* bytes, DWORD length) {
 
 void WriteComStatusAt(const char* keyPath, DWORD value) {
     Registry key(HKEY_CURRENT_USER, keyPath, true);
-    key.SetDword("ComStatus", value);
+    // A record for the window and the printing side; a query's result never rests on it.
+    static_cast<void>(key.SetDword("ComStatus", value));
 }
 
 int StoreDecodedReplyAt(const char* keyPath, const void* bytes, DWORD length) {
@@ -71,8 +72,8 @@ int StoreDecodedReplyAt(const char* keyPath, const void* bytes, DWORD length) {
         return 2;
     // Two independent facts: a reply that could not be kept was still read.
     const bool stored = key.SetBinary("Status", bytes, length) != 0;
-    key.SetDword("ComStatus", 1);
-    return stored ? 0 : 2;
+    const bool marked = key.SetDword("ComStatus", 1) != 0;
+    return stored && marked ? 0 : 2;
 }
 
 int StoreRawStatus(const char* printerName, const char* portName, const void* bytes, DWORD length) {

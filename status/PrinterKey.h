@@ -17,21 +17,22 @@ constexpr std::size_t PrinterKeyPathSize = 260;
 // 0 found (path written, at most PrinterKeyPathSize bytes with its zero); 1 no
 // subkey matches; 4 base key not readable; 5 bad selector. A subkey whose full
 // path would not fit the buffer cannot match.
-int FindPrinterKey(const char* name, int selector, char* path);
+[[nodiscard]] int FindPrinterKey(const char* name, int selector, char* path);
 
 // The by-printer rule: the printer name when it is non-empty or there is no
 // port name, else the port name.
-int FindPrinterKeyFor(const char* printerName, const char* portName, char* path);
+[[nodiscard]] int FindPrinterKeyFor(const char* printerName, const char* portName, char* path);
 
 // 0 stored; 1 printer key not found; 2 key not opened or not written.
-int StoreRawStatus(const char* printerName, const char* portName, const void* bytes, DWORD length);
+[[nodiscard]] int StoreRawStatus(const char* printerName, const char* portName, const void* bytes,
+                                 DWORD length);
 
 // -1 key not found or not opened; 0 no "Status" value (length 0) or unreadable;
 // 1 otherwise. A null buffer asks for the size. With a buffer, the value is
 // copied only when it fits bufferSize (it may have grown since the size
 // query), and the length becomes the number of bytes copied.
-int ReadRawStatus(const char* printerName, const char* portName, void* buffer, DWORD bufferSize,
-                  DWORD* length);
+[[nodiscard]] int ReadRawStatus(const char* printerName, const char* portName, void* buffer,
+                                DWORD bufferSize, DWORD* length);
 
 // Communication state: 1 the last reply was decoded; 0 or 4 the last query
 // failed; 2 when read back for a printer without a key or value.
@@ -39,7 +40,7 @@ void WriteComStatus(const char* printerName, const char* portName, DWORD value);
 DWORD ReadComStatus(const char* printerName, const char* portName);
 
 // The same stores on a key already found, so one query looks the key up once.
-int StoreRawStatusAt(const char* keyPath, const void* bytes, DWORD length);
+[[nodiscard]] int StoreRawStatusAt(const char* keyPath, const void* bytes, DWORD length);
 void WriteComStatusAt(const char* keyPath, DWORD value);
 // A decoded reply: the reply and communication state 1, through one open key.
-int StoreDecodedReplyAt(const char* keyPath, const void* bytes, DWORD length);
+[[nodiscard]] int StoreDecodedReplyAt(const char* keyPath, const void* bytes, DWORD length);

@@ -26,7 +26,8 @@ constexpr int StatusNumberOtherModel = 16;
 // Checks and decodes a reply of the form "@BDC ST\r\n" fields terminator.
 // 0: decoded; -1: rejected (the record is then partly written and must not be
 // used). Never reads at or beyond reply[length].
-int ParseStatusReply(const unsigned char* reply, std::size_t length, PrinterStatus* status);
+[[nodiscard]] int ParseStatusReply(const unsigned char* reply, std::size_t length,
+                                   PrinterStatus* status);
 
 // The status number (0 to 34) that names the state a decoded reply describes.
 int StatusNumber(const PrinterStatus& status);

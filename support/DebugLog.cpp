@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "exports/StatusLibraryApp.h"
+#include "support/ProcessValues.h"
 #include "framework/Handles.h"
 
 const char* const DebugLogPath = "c:\\HERON.LOG";

@@ -6,43 +6,38 @@ Registry::Registry(HKEY root, const char* subkey, bool create, REGSAM access) {
     if (access == 0)
         access = create ? KEY_ALL_ACCESS : KEY_READ;
     if (create) {
-        Create(root, subkey, nullptr, access);
+        static_cast<void>(Create(root, subkey, nullptr, access)); // IsOpen() tells
         return;
     }
-    access_ = access;
-    open_ = ::RegOpenKeyExA(root, subkey, 0, access, &key_) == ERROR_SUCCESS ? 1 : 0;
+    m_Access = access;
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(root, subkey, 0, access, &opened) == ERROR_SUCCESS)
+        m_Key.reset(opened);
 }
 
-Registry::~Registry() {
-    Close();
-}
-
-void Registry::Close() noexcept {
-    if (open_)
-        ::RegCloseKey(key_);
-    open_ = 0;
-    key_ = nullptr;
-}
+Registry::~Registry() = default;
 
 int Registry::Create(HKEY root, const char* subkey, const char* keyClass, REGSAM access) {
-    Close();
+    m_Key.reset();
     DWORD disposition = 0;
-    access_ = access;
-    LONG rc = ::RegCreateKeyExA(root, subkey, 0, const_cast<char*>(keyClass),
-                                REG_OPTION_NON_VOLATILE, access, nullptr, &key_, &disposition);
-    open_ = rc == ERROR_SUCCESS ? 1 : 0;
-    return open_ && disposition == REG_CREATED_NEW_KEY ? 1 : 0;
+    m_Access = access;
+    HKEY created = nullptr;
+    if (::RegCreateKeyExA(root, subkey, 0, const_cast<char*>(keyClass), REG_OPTION_NON_VOLATILE,
+                          access, nullptr, &created, &disposition) != ERROR_SUCCESS)
+        return 0;
+    m_Key.reset(created);
+    return disposition == REG_CREATED_NEW_KEY ? 1 : 0;
 }
 
 std::string Registry::EnumKey(DWORD index, std::string* keyClass) const {
-    if (!open_)
+    if (!m_Key)
         return {};
     char name[256] = {};
     char cls[256] = {};
     DWORD nameSize = sizeof name;
     DWORD classSize = sizeof cls;
     FILETIME written;
-    if (::RegEnumKeyExA(key_, index, name, &nameSize, nullptr, cls, &classSize, &written) !=
+    if (::RegEnumKeyExA(m_Key.get(), index, name, &nameSize, nullptr, cls, &classSize, &written) !=
         ERROR_SUCCESS)
         return {};
     if (keyClass)
@@ -51,40 +46,40 @@ std::string Registry::EnumKey(DWORD index, std::string* keyClass) const {
 }
 
 std::string Registry::EnumValue(DWORD index) const {
-    if (!open_)
+    if (!m_Key)
         return {};
     char name[256] = {};
     DWORD nameSize = sizeof name;
-    if (::RegEnumValueA(key_, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr) !=
+    if (::RegEnumValueA(m_Key.get(), index, name, &nameSize, nullptr, nullptr, nullptr, nullptr) !=
         ERROR_SUCCESS)
         return {};
     return std::string(name, strnlen(name, sizeof name));
 }
 
 int Registry::DeleteKey(const char* subkey) {
-    if (!open_)
+    if (!m_Key)
         return 0;
     {
-        Registry child(key_, subkey, false, access_);
+        Registry child(m_Key.get(), subkey, false, m_Access);
         for (std::string name = child.EnumKey(0); !name.empty(); name = child.EnumKey(0)) {
             if (!child.DeleteKey(name.c_str()))
                 return 0;
         }
     }
-    return ::RegDeleteKeyA(key_, subkey) == ERROR_SUCCESS ? 1 : 0;
+    return ::RegDeleteKeyA(m_Key.get(), subkey) == ERROR_SUCCESS ? 1 : 0;
 }
 
 int Registry::DeleteValue(const char* name) {
-    if (!open_)
+    if (!m_Key)
         return 0;
-    return ::RegDeleteValueA(key_, name) == ERROR_SUCCESS ? 1 : 0;
+    return ::RegDeleteValueA(m_Key.get(), name) == ERROR_SUCCESS ? 1 : 0;
 }
 
 DWORD Registry::GetValueType(const char* name) const {
-    if (!open_)
+    if (!m_Key)
         return 0;
     DWORD type = 0;
-    if (::RegQueryValueExA(key_, name, nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS)
+    if (::RegQueryValueExA(m_Key.get(), name, nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS)
         return 0;
     return type;
 }
@@ -105,12 +100,12 @@ int Registry::IsBinaryValue(const char* name) const {
 
 std::string Registry::GetString(const char* name, const char* defaultValue, DWORD size) const {
     std::string result = defaultValue ? defaultValue : "";
-    if (!open_ || size == 0)
+    if (!m_Key || size == 0)
         return result;
     std::vector<char> buffer(size, '\0');
     DWORD dataSize = size;
-    if (::RegQueryValueExA(key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
-                           &dataSize) == ERROR_SUCCESS) {
+    if (::RegQueryValueExA(m_Key.get(), name, nullptr, nullptr,
+                           reinterpret_cast<BYTE*>(buffer.data()), &dataSize) == ERROR_SUCCESS) {
         // Stop at the first zero, and never beyond what the query returned.
         size_t limit = dataSize < size ? dataSize : size;
         result.assign(buffer.data(), strnlen(buffer.data(), limit));
@@ -119,9 +114,9 @@ std::string Registry::GetString(const char* name, const char* defaultValue, DWOR
 }
 
 int Registry::SetString(const char* name, const char* value) {
-    if (!open_ || !value)
+    if (!m_Key || !value)
         return 0;
-    return ::RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+    return ::RegSetValueExA(m_Key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
                             static_cast<DWORD>(strlen(value) + 1)) == ERROR_SUCCESS
                ? 1
                : 0;
@@ -129,14 +124,14 @@ int Registry::SetString(const char* name, const char* value) {
 
 DWORD Registry::GetDword(const char* name, DWORD defaultValue) const {
     DWORD value = defaultValue;
-    if (!open_)
+    if (!m_Key)
         return value;
     DWORD size = sizeof value;
     // A shorter value overwrites only its own bytes. After a failed query the
     // buffer is undefined (ERROR_MORE_DATA may leave part of the data): the
     // default is given back whole.
-    if (::RegQueryValueExA(key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) !=
-        ERROR_SUCCESS)
+    if (::RegQueryValueExA(m_Key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+                           &size) != ERROR_SUCCESS)
         return defaultValue;
     return value;
 }
@@ -146,19 +141,19 @@ LONG Registry::GetDwordOrMinusOne(const char* name) const {
 }
 
 int Registry::SetDword(const char* name, DWORD value) {
-    if (!open_)
+    if (!m_Key)
         return 0;
-    return ::RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+    return ::RegSetValueExA(m_Key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                             sizeof value) == ERROR_SUCCESS
                ? 1
                : 0;
 }
 
 DWORD Registry::GetValueSize(const char* name) const {
-    if (!open_)
+    if (!m_Key)
         return 0;
     DWORD size = 0;
-    if (::RegQueryValueExA(key_, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+    if (::RegQueryValueExA(m_Key.get(), name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
         return 0;
     return size;
 }
@@ -170,17 +165,18 @@ std::vector<BYTE> Registry::GetBinary(const char* name) const {
     std::vector<BYTE> data(size);
     DWORD read = size;
     // The value may have grown since the size query: that read fails, and fails whole.
-    if (::RegQueryValueExA(key_, name, nullptr, nullptr, data.data(), &read) != ERROR_SUCCESS)
+    if (::RegQueryValueExA(m_Key.get(), name, nullptr, nullptr, data.data(), &read) !=
+        ERROR_SUCCESS)
         return {};
     data.resize(read);
     return data;
 }
 
 int Registry::SetBinary(const char* name, const void* data, DWORD length) {
-    if (!open_)
+    if (!m_Key)
         return 0;
-    return ::RegSetValueExA(key_, name, 0, REG_BINARY, static_cast<const BYTE*>(data), length) ==
-                   ERROR_SUCCESS
+    return ::RegSetValueExA(m_Key.get(), name, 0, REG_BINARY, static_cast<const BYTE*>(data),
+                            length) == ERROR_SUCCESS
                ? 1
                : 0;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "framework/CObject.h"
+#include "framework/Handles.h"
 
 // The one way into the registry: one open key per instance, closed by the
 // destructor. Every operation on a key that did not open gives a neutral result
@@ -16,10 +17,10 @@ public:
     ~Registry() override;
 
     // 1 only when the key was newly created; an existing key opens and gives 0.
-    int Create(HKEY root, const char* subkey, const char* keyClass, REGSAM access);
+    [[nodiscard]] int Create(HKEY root, const char* subkey, const char* keyClass, REGSAM access);
 
-    bool IsOpen() const noexcept { return open_ != 0; }
-    HKEY Handle() const noexcept { return open_ ? key_ : nullptr; }
+    bool IsOpen() const noexcept { return static_cast<bool>(m_Key); }
+    HKEY Handle() const noexcept { return m_Key.get(); }
 
     std::string EnumKey(DWORD index, std::string* keyClass = nullptr) const;
     std::string EnumValue(DWORD index) const;
@@ -32,19 +33,16 @@ public:
     int IsBinaryValue(const char* name) const;
 
     std::string GetString(const char* name, const char* defaultValue, DWORD size) const;
-    int SetString(const char* name, const char* value);
+    [[nodiscard]] int SetString(const char* name, const char* value);
     DWORD GetDword(const char* name, DWORD defaultValue) const;
     LONG GetDwordOrMinusOne(const char* name) const;
-    int SetDword(const char* name, DWORD value);
+    [[nodiscard]] int SetDword(const char* name, DWORD value);
     DWORD GetValueSize(const char* name) const;
     // The value's bytes; empty for a missing or zero-length value.
     std::vector<BYTE> GetBinary(const char* name) const;
-    int SetBinary(const char* name, const void* data, DWORD length);
+    [[nodiscard]] int SetBinary(const char* name, const void* data, DWORD length);
 
 private:
-    void Close() noexcept;
-
-    HKEY key_ = nullptr;
-    int open_ = 0;
-    REGSAM access_ = 0;
+    UniqueHKey m_Key;
+    REGSAM m_Access = 0; // what child keys are opened with when deleting a tree
 };

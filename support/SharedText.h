@@ -11,33 +11,33 @@ public:
     SharedText& operator=(const SharedText&) = delete;
 
     SharedText& operator=(const std::string& text) {
-        std::lock_guard<std::mutex> hold(lock_);
-        text_ = text;
+        std::lock_guard<std::mutex> hold(m_Lock);
+        m_Text = text;
         return *this;
     }
     std::string Get() const {
-        std::lock_guard<std::mutex> hold(lock_);
-        return text_;
+        std::lock_guard<std::mutex> hold(m_Lock);
+        return m_Text;
     }
     operator std::string() const { return Get(); }
     // Sets text when none is there yet; true when this call set it.
     bool SetIfEmpty(const std::string& text) {
-        std::lock_guard<std::mutex> hold(lock_);
-        if (!text_.empty())
+        std::lock_guard<std::mutex> hold(m_Lock);
+        if (!m_Text.empty())
             return false;
-        text_ = text;
+        m_Text = text;
         return true;
     }
     void clear() {
-        std::lock_guard<std::mutex> hold(lock_);
-        text_.clear();
+        std::lock_guard<std::mutex> hold(m_Lock);
+        m_Text.clear();
     }
     bool empty() const {
-        std::lock_guard<std::mutex> hold(lock_);
-        return text_.empty();
+        std::lock_guard<std::mutex> hold(m_Lock);
+        return m_Text.empty();
     }
 
 private:
-    mutable std::mutex lock_;
-    std::string text_;
+    mutable std::mutex m_Lock;
+    std::string m_Text;
 };

@@ -14,11 +14,11 @@ ThreadSlot& WindowSlot() {
 } // namespace
 
 WindowValuesScope::WindowValuesScope(WindowValues* values) noexcept
-    : previous_(WindowSlot().Get()), set_(values && WindowSlot().Set(values)) {}
+    : m_Previous(WindowSlot().Get()), m_Set(values && WindowSlot().Set(values)) {}
 
 WindowValuesScope::~WindowValuesScope() {
-    if (set_)
-        WindowSlot().Set(previous_);
+    if (m_Set)
+        WindowSlot().Set(m_Previous);
 }
 
 WindowValues* CurrentWindowValues() noexcept {

@@ -23,8 +23,8 @@ public:
     WindowValuesScope& operator=(const WindowValuesScope&) = delete;
 
 private:
-    void* previous_;
-    bool set_;
+    void* m_Previous;
+    bool m_Set;
 };
 
 // The calling thread's window values; null when no window runs on it.

@@ -6,10 +6,6 @@
 #include "framework/Handles.h"
 #include "framework/ResourceModule.h"
 
-namespace {
-constexpr size_t PaletteBufferSize = sizeof(LOGPALETTE) + 255 * sizeof(PALETTEENTRY);
-} // namespace
-
 BMP256Ctrl::~BMP256Ctrl() {
     FreePalette();
 }
@@ -101,15 +97,13 @@ LRESULT BMP256Ctrl::OnTimer(WPARAM timerId, LPARAM lParam) {
 }
 
 void BMP256Ctrl::FreePalette() {
-    ::operator delete(paletteBuffer);
-    paletteBuffer = nullptr;
+    m_Palette.reset();
 }
 
 bool BMP256Ctrl::LocatePicture() {
     HINSTANCE module = pictureModule ? pictureModule : AfxGetResourceHandle();
     WindowDC dc(m_hWnd);
-    HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(pictureId & 0xFFFF),
-                                  MAKEINTRESOURCEA(2) /* RT_BITMAP */);
+    HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(pictureId & 0xFFFF), RT_BITMAP);
     HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
     const void* data = loaded ? ::LockResource(loaded) : nullptr;
     DWORD size = found ? ::SizeofResource(module, found) : 0;
@@ -124,13 +118,13 @@ bool BMP256Ctrl::LocatePicture() {
     int rasterCaps = dc ? ::GetDeviceCaps(dc.get(), RASTERCAPS) : 0;
     if (UseBitmapPalette(layout.colours, bitsPixel, rasterCaps) && layout.colourEntries >= 256) {
         FreePalette();
-        paletteBuffer = static_cast<LOGPALETTE*>(::operator new(PaletteBufferSize, std::nothrow));
-        if (paletteBuffer) {
-            paletteBuffer->palVersion = 0x300;
-            paletteBuffer->palNumEntries = 256;
+        m_Palette.reset(new (std::nothrow) PaletteBlock);
+        if (m_Palette) {
+            m_Palette->palVersion = 0x300;
+            m_Palette->palNumEntries = 256;
             for (UINT i = 0; i < 256; ++i) {
                 DibColour colour = DibColourAt(bitmapHeader, layout, i);
-                paletteBuffer->palPalEntry[i] = {colour.red, colour.green, colour.blue, 0};
+                m_Palette->palPalEntry[i] = {colour.red, colour.green, colour.blue, 0};
             }
         }
     }
@@ -158,8 +152,8 @@ void BMP256Ctrl::OnPaint() {
 
     UniquePalette palette;
     HPALETTE previousPalette = nullptr;
-    if (paletteBuffer) {
-        palette.reset(::CreatePalette(paletteBuffer));
+    if (m_Palette) {
+        palette.reset(::CreatePalette(reinterpret_cast<const LOGPALETTE*>(m_Palette.get())));
         if (palette) {
             previousPalette = ::SelectPalette(dc, palette.get(), FALSE);
             ::RealizePalette(dc);
@@ -183,7 +177,7 @@ void BMP256Ctrl::OnPaint() {
             ::DrawIcon(dc, client.right - iconRightOffset, 0, iconHandle.get());
     }
 
-    if (paletteBuffer) {
+    if (m_Palette) {
         if (previousPalette)
             ::SelectPalette(dc, previousPalette, FALSE);
         palette.reset();

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -60,7 +61,15 @@ private:
     UniqueIcon iconHandle;
     const unsigned char* bitmapHeader = nullptr;
     DibLayout layout;
-    LOGPALETTE* paletteBuffer = nullptr;
+    // A LOGPALETTE with room for 256 entries.
+    struct PaletteBlock {
+        WORD palVersion;
+        WORD palNumEntries;
+        PALETTEENTRY palPalEntry[256];
+    };
+    static_assert(offsetof(PaletteBlock, palPalEntry) == offsetof(LOGPALETTE, palPalEntry),
+                  "the block is a LOGPALETTE with 256 entries");
+    std::unique_ptr<PaletteBlock> m_Palette;
     std::unique_ptr<UINT[]> frameList;
     UINT frameIndex = 0;
     UINT frameCount = 0;

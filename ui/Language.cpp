@@ -183,12 +183,6 @@ int LangGetInt(const char* key, int defaultValue, const char* settingsPath) {
     return static_cast<int>(::GetPrivateProfileIntA(section, key, defaultValue, settingsPath));
 }
 
-std::string LanguageInstallDirectory() {
-    const std::string commonKey = CurrentCommonKeyPath();
-    Registry common(HKEY_LOCAL_MACHINE, commonKey.c_str());
-    return common.GetString("InstallPath", ".", 256);
-}
-
 int ResourceLibraryExists(const char* fileName) {
     if (!fileName || !*fileName || std::strpbrk(fileName, "*?"))
         return 0;

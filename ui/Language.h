@@ -26,6 +26,3 @@ int LangGetInt(const char* key, int defaultValue, const char* settingsPath);
 // 1 when the install directory + "\" + fileName names an existing file, else 0
 // (also when the common key cannot be opened).
 int ResourceLibraryExists(const char* fileName);
-
-// "InstallPath" under HKEY_LOCAL_MACHINE\<CommonKeyPath>; "." when the value is missing.
-std::string LanguageInstallDirectory();

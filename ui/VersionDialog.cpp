@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "exports/SettingsFile.h"
+#include "support/SettingsFile.h"
 #include "support/WindowValues.h"
 #include "framework/CWinApp.h"
 #include "support/Registry.h"

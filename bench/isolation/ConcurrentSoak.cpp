@@ -51,9 +51,10 @@ std::string TargetKey(const char* printer) {
 bool InstallSecondPrinter() {
     Registry driver(HKEY_LOCAL_MACHINE, DriverKey(kSecondPrinter).c_str(), true);
     Registry target(HKEY_CURRENT_USER, TargetKey(kSecondPrinter).c_str(), true);
+    bool written = true;
     for (const demo::IntSetting& setting : demo::MonitorDefaults())
-        target.SetDword(setting.key, static_cast<DWORD>(setting.value));
-    return driver.SetString("InstallPath", ExeDir().c_str()) &&
+        written = target.SetDword(setting.key, static_cast<DWORD>(setting.value)) && written;
+    return written && driver.SetString("InstallPath", ExeDir().c_str()) &&
            driver.SetString("ModelID", demo::Model) && target.SetString("Name", kSecondPrinter) &&
            simstore::SimPrinter(kSecondPrinter).Add(demo::Model);
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -36,10 +37,12 @@ void MakeTargets(int count) {
         char subkey[16];
         std::snprintf(subkey, sizeof subkey, "P%03d", i);
         Registry key(base.Handle(), subkey, true);
-        key.SetString("Name", PrinterName(i).c_str());
-        key.SetDword("SoundNotifyEnable", 1);
         Registry notify(key.Handle(), "Notify", true);
-        notify.SetDword("001", 1);
+        if (!key.SetString("Name", PrinterName(i).c_str()) ||
+            !key.SetDword("SoundNotifyEnable", 1) || !notify.SetDword("001", 1)) {
+            std::fprintf(stderr, "cannot make the printer keys\n");
+            std::exit(1);
+        }
     }
 }
 

@@ -114,7 +114,7 @@ std::vector<KeyRef> InstalledKeys() {
 constexpr const char* kCreatedKeysValue = "InstallCreatedKeys";
 
 // Remembers which of the installation's keys do not exist yet.
-void RecordCreatedKeys() {
+bool RecordCreatedKeys() {
     std::string created;
     for (const KeyRef& key : InstalledKeys()) {
         Registry existing(key.root, key.path.c_str());
@@ -123,8 +123,9 @@ void RecordCreatedKeys() {
     }
     Registry store(HKEY_CURRENT_USER, simstore::RootPath, true);
     // A second install keeps the record of the first.
-    if (store.GetValueType(kCreatedKeysValue) == 0)
-        store.SetString(kCreatedKeysValue, created.c_str());
+    if (store.GetValueType(kCreatedKeysValue) != 0)
+        return true;
+    return store.SetString(kCreatedKeysValue, created.c_str()) != 0;
 }
 
 bool WasCreated(HKEY root, const std::string& path, const std::string& record) {
@@ -149,7 +150,8 @@ bool Install(const std::string& dir, const std::string& soundSource, std::string
             return Fail(error, "cannot copy " + from + " to " + dir);
     }
 
-    RecordCreatedKeys();
+    if (!RecordCreatedKeys())
+        return Fail(error, "cannot record the keys the installation creates");
     bool written = true;
     {
         Registry product(HKEY_LOCAL_MACHINE, demo::ProductKey, true);

@@ -85,9 +85,9 @@ bool Close(int handle) {
     return own.DeleteKey(std::to_string(handle).c_str()) == 1;
 }
 
-void SetWindow(int handle, HWND window) {
+bool SetWindow(int handle, HWND window) {
     Registry key(HKEY_CURRENT_USER, ChannelPath(handle).c_str(), false, KEY_ALL_ACCESS);
-    key.SetDword("Window", static_cast<DWORD>(reinterpret_cast<UINT_PTR>(window)));
+    return key.SetDword("Window", static_cast<DWORD>(reinterpret_cast<UINT_PTR>(window))) != 0;
 }
 
 void PruneEndedProcesses() {

@@ -19,7 +19,7 @@ int Open(const std::string& printerKeyName, int channelId);
 bool Find(int handle, OpenChannel* channel);
 bool Close(int handle);
 // Records the window that receives status notifications (0 = none).
-void SetWindow(int handle, HWND window);
+[[nodiscard]] bool SetWindow(int handle, HWND window);
 // Drops the tables of processes that have ended.
 void PruneEndedProcesses();
 

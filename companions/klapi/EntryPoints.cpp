@@ -158,12 +158,14 @@ extern "C" int WINAPI KLSetOption(int channel, int option, void* value) {
         HWND window = *static_cast<HWND*>(value);
         if (!window) {
             watcher::StopWatching(channel);
-            channels::SetWindow(channel, nullptr);
-            return KLAPI_OK;
+            return channels::SetWindow(channel, nullptr) ? KLAPI_OK : KLAPI_FAILURE;
         }
         if (!::IsWindow(window) || !watcher::StartWatching(channel, printer.KeyPath(), window))
             return KLAPI_FAILURE;
-        channels::SetWindow(channel, window);
+        if (!channels::SetWindow(channel, window)) {
+            watcher::StopWatching(channel);
+            return KLAPI_FAILURE;
+        }
         return KLAPI_OK;
     });
 }

@@ -26,28 +26,28 @@ PmRpcBinding::PmRpcBinding(const char* networkAddress, const char* protocolSeque
     PmBindingParts parts =
         PmResolveBinding(networkAddress, protocolSequence, endpoint, LocalComputerName());
     unsigned char* stringBinding = nullptr;
-    status_ = ::RpcStringBindingComposeA(nullptr, Text(parts.protocolSequence),
-                                         Text(parts.networkAddress), Text(parts.endpoint), nullptr,
-                                         &stringBinding);
-    if (status_ == RPC_S_OK) {
-        status_ = ::RpcBindingFromStringBindingA(stringBinding, &handle_);
-        if (status_ != RPC_S_OK)
-            handle_ = nullptr;
+    m_Status = ::RpcStringBindingComposeA(nullptr, Text(parts.protocolSequence),
+                                          Text(parts.networkAddress), Text(parts.endpoint), nullptr,
+                                          &stringBinding);
+    if (m_Status == RPC_S_OK) {
+        m_Status = ::RpcBindingFromStringBindingA(stringBinding, &m_Handle);
+        if (m_Status != RPC_S_OK)
+            m_Handle = nullptr;
         ::RpcStringFreeA(&stringBinding);
     }
-    if (handle_)
-        PmImplicitBinding = handle_;
-    ::SetLastError(status_);
+    if (m_Handle)
+        PmImplicitBinding = m_Handle;
+    ::SetLastError(m_Status);
 }
 
 PmRpcBinding::~PmRpcBinding() {
-    if (!handle_)
+    if (!m_Handle)
         return;
     // The implicit handle must not outlive the binding it copies.
-    if (PmImplicitBinding == handle_)
+    if (PmImplicitBinding == m_Handle)
         PmImplicitBinding = nullptr;
-    RPC_STATUS status = ::RpcBindingFree(&handle_);
+    RPC_STATUS status = ::RpcBindingFree(&m_Handle);
     if (status == RPC_S_OK)
-        handle_ = nullptr;
+        m_Handle = nullptr;
     ::SetLastError(status);
 }

@@ -13,15 +13,15 @@ public:
     PmRpcBinding(const char* networkAddress, const char* protocolSequence, const char* endpoint);
     ~PmRpcBinding() override;
 
-    bool IsBound() const noexcept { return handle_ != nullptr; }
-    RPC_BINDING_HANDLE Handle() const noexcept { return handle_; }
-    RPC_STATUS Status() const noexcept { return status_; }
+    bool IsBound() const noexcept { return m_Handle != nullptr; }
+    RPC_BINDING_HANDLE Handle() const noexcept { return m_Handle; }
+    RPC_STATUS Status() const noexcept { return m_Status; }
 
     // The local computer name, read once per process (at most 15 characters;
     // empty when it could not be read).
     static const char* LocalComputerName();
 
 private:
-    RPC_BINDING_HANDLE handle_ = nullptr;
-    RPC_STATUS status_ = RPC_S_OK;
+    RPC_BINDING_HANDLE m_Handle = nullptr;
+    RPC_STATUS m_Status = RPC_S_OK;
 };

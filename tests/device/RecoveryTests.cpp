@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "device/ChannelRecovery.h"
 #include "device/PortRouting.h"
@@ -12,6 +13,13 @@
 #include "tests/ui/UiTestSupport.h"
 
 namespace {
+
+// Records what the repair asks its window to show (the window's own tests
+// look at the boxes themselves).
+struct ToldMessages : RecoveryMessages {
+    std::vector<UINT> ids;
+    void ShowRecoveryMessage(UINT textId) override { ids.push_back(textId); }
+};
 
 const char* const DoubleKey = "Software\\PqifTests\\KlapisetDouble";
 const char* const SpoolerPrinter = "PqifUiPrinter"; // made by the tests' print scheduler
@@ -72,17 +80,13 @@ protected:
     }
     // A later test must not see the record of this one's tools.
     void TearDown() override { WaitForToolsToEnd(); }
-    std::wstring Text(UINT id) const { return LoadResourceStringW(resources.module(), id); }
     // A repair whose tool (the double, answering nowhere) was started.
     static void StartTool(ChannelRecovery& recovery) {
         recovery.RecoverChannel(2);
         EXPECT_EQ(recovery.State(), ChannelRecovery::AwaitingTool);
     }
-    void ExpectOneBox(const MessageBoxWatcher& watcher, UINT id) const {
-        auto boxes = watcher.Boxes();
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].text, Text(id));
-        EXPECT_EQ(boxes[0].caption, Text(1100));
+    static void ExpectOneBox(const ToldMessages& watcher, UINT id) {
+        EXPECT_EQ(watcher.ids, std::vector<UINT>{id});
     }
 
     ResourceModuleScope resources;
@@ -104,11 +108,11 @@ TEST_F(RecoveryFixture, RouterKindsAreRecognisedInAnyCaseAndSharesCountForNothin
 
 TEST_F(RecoveryFixture, CompleteRouterNeedsNoRepairAndAsksNothing) {
     Router({"LPT1:", "KLPIP_192.0.2.7", "IPX_0001"});
-    MessageBoxWatcher watcher;
-    ChannelRecovery recovery(nullptr, SpoolerPrinter);
+    ToldMessages watcher;
+    ChannelRecovery recovery(nullptr, SpoolerPrinter, &watcher);
     recovery.RecoverChannel(1);
     EXPECT_EQ(recovery.State(), ChannelRecovery::NotNeeded);
-    EXPECT_TRUE(watcher.Boxes().empty()) << "KLAPIRECOVER was not even read";
+    EXPECT_TRUE(watcher.ids.empty()) << "KLAPIRECOVER was not even read";
 }
 
 TEST_F(RecoveryFixture, RepairNotAllowedIsRefusedQuietly) {
@@ -117,17 +121,17 @@ TEST_F(RecoveryFixture, RepairNotAllowedIsRefusedQuietly) {
             common.Clear();
         else
             common.SetDword("KLAPIRECOVER", 0);
-        MessageBoxWatcher watcher;
-        ChannelRecovery recovery(nullptr, SpoolerPrinter);
+        ToldMessages watcher;
+        ChannelRecovery recovery(nullptr, SpoolerPrinter, &watcher);
         recovery.RecoverChannel(2);
         EXPECT_EQ(recovery.State(), ChannelRecovery::Refused);
-        EXPECT_TRUE(watcher.Boxes().empty());
+        EXPECT_TRUE(watcher.ids.empty());
     }
 }
 
 TEST_F(RecoveryFixture, PopupViewTellsTheUserAndStartsNothing) {
-    MessageBoxWatcher watcher;
-    ChannelRecovery recovery(nullptr, SpoolerPrinter);
+    ToldMessages watcher;
+    ChannelRecovery recovery(nullptr, SpoolerPrinter, &watcher);
     recovery.RecoverChannel(1);
     EXPECT_EQ(recovery.State(), ChannelRecovery::Refused);
     ExpectOneBox(watcher, 1228);
@@ -137,11 +141,11 @@ TEST_F(RecoveryFixture, PopupViewTellsTheUserAndStartsNothing) {
 }
 
 TEST_F(RecoveryFixture, ProgressMeterLeavesTheRepairForLater) {
-    MessageBoxWatcher watcher;
-    ChannelRecovery recovery(nullptr, SpoolerPrinter);
+    ToldMessages watcher;
+    ChannelRecovery recovery(nullptr, SpoolerPrinter, &watcher);
     recovery.RecoverChannel(3);
     EXPECT_EQ(recovery.State(), ChannelRecovery::NotTried);
-    EXPECT_TRUE(watcher.Boxes().empty());
+    EXPECT_TRUE(watcher.ids.empty());
 }
 
 TEST_F(RecoveryFixture, NonAdministratorIsToldAndNothingStarts) {
@@ -160,8 +164,8 @@ TEST_F(RecoveryFixture, NonAdministratorIsToldAndNothingStarts) {
     ASSERT_TRUE(::SetThreadToken(nullptr, impersonation));
     EXPECT_EQ(IsUserAdmin(), 0);
     {
-        MessageBoxWatcher watcher;
-        ChannelRecovery recovery(nullptr, SpoolerPrinter);
+        ToldMessages watcher;
+        ChannelRecovery recovery(nullptr, SpoolerPrinter, &watcher);
         recovery.RecoverChannel(2);
         EXPECT_EQ(recovery.State(), ChannelRecovery::Refused);
         ExpectOneBox(watcher, 1235);
@@ -178,27 +182,27 @@ TEST_F(RecoveryFixture, NonAdministratorIsToldAndNothingStarts) {
 TEST_F(RecoveryFixture, MissingToolDirectoryOrPrinterEndsQuietly) {
     Registry parent(HKEY_LOCAL_MACHINE, "software\\VORNE", false, KEY_ALL_ACCESS);
     parent.DeleteKey("KLAPIInfo");
-    MessageBoxWatcher watcher;
-    ChannelRecovery noTool(nullptr, SpoolerPrinter);
+    ToldMessages watcher;
+    ChannelRecovery noTool(nullptr, SpoolerPrinter, &watcher);
     noTool.RecoverChannel(2);
     EXPECT_EQ(noTool.State(), ChannelRecovery::Refused);
 
     klapi.SetString("InstallDir", UiTestDir());
-    ChannelRecovery noPrinter(nullptr, "Pqif Printer That Does Not Exist");
+    ChannelRecovery noPrinter(nullptr, "Pqif Printer That Does Not Exist", &watcher);
     noPrinter.RecoverChannel(2);
     EXPECT_EQ(noPrinter.State(), ChannelRecovery::Refused);
-    EXPECT_TRUE(watcher.Boxes().empty());
+    EXPECT_TRUE(watcher.ids.empty());
     EXPECT_EQ(ToolRuns(), 0u);
     EXPECT_EQ(GetDriverKeyPath("Pqif Printer That Does Not Exist"), "");
     EXPECT_EQ(GetDriverKeyPath(""), "");
 }
 
 TEST_F(RecoveryFixture, AnswerNoToolWasStartedForIsIgnored) {
-    MessageBoxWatcher watcher;
-    ChannelRecovery recovery(nullptr, SpoolerPrinter);
+    ToldMessages watcher;
+    ChannelRecovery recovery(nullptr, SpoolerPrinter, &watcher);
     recovery.OnSetupResult(0, 0x200001);
     EXPECT_EQ(recovery.State(), ChannelRecovery::NotTried);
-    EXPECT_TRUE(watcher.Boxes().empty()) << "1224 counts only while the tool is awaited";
+    EXPECT_TRUE(watcher.ids.empty()) << "1224 counts only while the tool is awaited";
 }
 
 // The code page decides what the last character of a driver name is.
@@ -276,7 +280,8 @@ TEST_F(SpoolerRecovery, SetupToolRoundTrip) {
         Registry key(HKEY_CURRENT_USER, DoubleKey);
         EXPECT_EQ(key.GetString("CommandLine", "", 512), expected);
 
-        MessageBoxWatcher watcher;
+        ToldMessages watcher;
+        recovery.SetMessages(&watcher);
         recovery.OnSetupResult(0, g_answer);
         if (bits == 0x1) {
             EXPECT_EQ(recovery.State(), ChannelRecovery::AwaitingTool)
@@ -306,18 +311,20 @@ TEST_F(SpoolerRecovery, ToolAnswersAreShownInTheirOrder) {
     for (auto c : cases) {
         ChannelRecovery recovery(nullptr, SpoolerPrinter);
         StartTool(recovery);
-        MessageBoxWatcher watcher;
+        ToldMessages watcher;
+        recovery.SetMessages(&watcher);
         recovery.OnSetupResult(0, c.bits);
         EXPECT_EQ(recovery.State(), c.state) << std::hex << c.bits;
         if (c.message)
             ExpectOneBox(watcher, c.message);
         else
-            EXPECT_TRUE(watcher.Boxes().empty());
+            EXPECT_TRUE(watcher.ids.empty());
     }
     ChannelRecovery recovery(nullptr, SpoolerPrinter);
     StartTool(recovery);
     Router({"LPT1:", "KLPIP_192.0.2.7", "IPX_0001"}); // the tool completed the router
-    MessageBoxWatcher watcher;
+    ToldMessages watcher;
+    recovery.SetMessages(&watcher);
     recovery.OnSetupResult(0, 0x1);
     EXPECT_EQ(recovery.State(), ChannelRecovery::NotNeeded);
     ExpectOneBox(watcher, 1229);
@@ -339,9 +346,10 @@ TEST_F(SpoolerRecovery, SilentToolIsGivenUpOnAfterTheWait) {
     g_now += 1;
     EXPECT_FALSE(recovery.AwaitsTool()) << "status is read again";
     EXPECT_EQ(recovery.State(), ChannelRecovery::Refused);
-    MessageBoxWatcher watcher;
+    ToldMessages watcher;
+    recovery.SetMessages(&watcher);
     recovery.OnSetupResult(0, 0x200000);
-    EXPECT_TRUE(watcher.Boxes().empty()) << "a late answer is not shown";
+    EXPECT_TRUE(watcher.ids.empty()) << "a late answer is not shown";
     recovery.RecoverChannel(2);
     EXPECT_EQ(ToolRuns(), 1u) << "and the repair is not tried again";
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <algorithm>
 #include <string>
@@ -26,20 +27,22 @@ public:
     SimPrinter(const SimPrinter&) = delete;
     SimPrinter& operator=(const SimPrinter&) = delete;
 
-    void DeviceId(const std::string& text) { Key().SetString("DeviceID", text.c_str()); }
+    void DeviceId(const std::string& text) {
+        EXPECT_TRUE(Key().SetString("DeviceID", text.c_str()));
+    }
     void Channels(const std::vector<ChannelEntry>& list) {
-        Key().SetBinary("Channels", list.data(),
-                        static_cast<DWORD>(list.size() * sizeof(ChannelEntry)));
+        EXPECT_TRUE(Key().SetBinary("Channels", list.data(),
+                                    static_cast<DWORD>(list.size() * sizeof(ChannelEntry))));
     }
     void Reply(const std::string& bytes) {
-        Key().SetBinary("Reply", bytes.data(), static_cast<DWORD>(bytes.size()));
+        EXPECT_TRUE(Key().SetBinary("Reply", bytes.data(), static_cast<DWORD>(bytes.size())));
     }
     void Raw(const std::string& bytes) {
-        Key().SetBinary("RawData", bytes.data(), static_cast<DWORD>(bytes.size()));
+        EXPECT_TRUE(Key().SetBinary("RawData", bytes.data(), static_cast<DWORD>(bytes.size())));
     }
-    void InUse(bool on) { Key().SetDword("InUse", on ? 1 : 0); }
+    void InUse(bool on) { EXPECT_TRUE(Key().SetDword("InUse", on ? 1 : 0)); }
     void Fail(const std::string& entryPoint, int code) {
-        Key().SetDword(("Fail." + entryPoint).c_str(), static_cast<DWORD>(code));
+        EXPECT_TRUE(Key().SetDword(("Fail." + entryPoint).c_str(), static_cast<DWORD>(code)));
     }
     void Unfail(const std::string& entryPoint) {
         Key().DeleteValue(("Fail." + entryPoint).c_str());
@@ -47,12 +50,12 @@ public:
 
     // After a successful copy the library reports this many bytes more than it wrote.
     void Lie(const std::string& entryPoint, DWORD extra) {
-        Key().SetDword(("Lie." + entryPoint).c_str(), extra);
+        EXPECT_TRUE(Key().SetDword(("Lie." + entryPoint).c_str(), extra));
     }
 
     static void InitResult(int code) {
         Registry root(HKEY_CURRENT_USER, Root, true);
-        root.SetDword("InitResult", static_cast<DWORD>(code));
+        EXPECT_TRUE(root.SetDword("InitResult", static_cast<DWORD>(code)));
     }
     static DWORD Calls(const char* entryPoint) {
         Registry calls(HKEY_CURRENT_USER, (std::string(Root) + "\\Calls").c_str());

@@ -37,11 +37,11 @@ protected:
         sim_.Reply(kReady);
         key_ = keys_.Add(SelectByPrinter, "p", "Kestrel_K7");
         Registry key(HKEY_CURRENT_USER, key_.c_str(), true);
-        key.SetDword("SoundNotifyEnable", 1);
+        EXPECT_TRUE(key.SetDword("SoundNotifyEnable", 1));
         Registry notify(HKEY_CURRENT_USER, (key_ + "\\Notify").c_str(), true);
-        notify.SetDword("001", 1);
-        notify.SetDword("011", 1);
-        notify.SetDword("014", 0);
+        EXPECT_TRUE(notify.SetDword("001", 1));
+        EXPECT_TRUE(notify.SetDword("011", 1));
+        EXPECT_TRUE(notify.SetDword("014", 0));
         ClearOverride();
     }
     void TearDown() override {
@@ -67,7 +67,7 @@ protected:
     }
     static void SetOverride(const std::string& text) {
         Registry debug(HKEY_LOCAL_MACHINE, kDebugKey, true);
-        debug.SetString("Status", text.c_str());
+        EXPECT_TRUE(debug.SetString("Status", text.c_str()));
     }
     static void ClearOverride() {
         Registry product(HKEY_LOCAL_MACHINE, "software\\VORNE\\KVR7", false, KEY_ALL_ACCESS);

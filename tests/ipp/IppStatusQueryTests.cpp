@@ -133,7 +133,7 @@ TEST_F(IppStatusQueryTest, EachPrinterConditionGivesItsResult) {
             Registry notify(HKEY_CURRENT_USER, (key_ + "\\Notify").c_str(), true);
             char name[8];
             std::snprintf(name, sizeof name, "%03ld", row.item);
-            notify.SetDword(name, 1);
+            EXPECT_TRUE(notify.SetDword(name, 1));
         }
         Outputs o = Query();
         EXPECT_EQ(o.rc, 1);

@@ -73,11 +73,11 @@ public:
         ASSERT_TRUE(install::Install(ProductDir(), ProductDir() + "\\sounds", &error)) << error;
         Registry driver(HKEY_LOCAL_MACHINE, DriverKey(kSecondPrinter).c_str(), true);
         ASSERT_TRUE(driver.SetString("InstallPath", ProductDir().c_str()));
-        driver.SetString("ModelID", demo::Model);
+        EXPECT_TRUE(driver.SetString("ModelID", demo::Model));
         Registry target(HKEY_CURRENT_USER, TargetKey(kSecondPrinter).c_str(), true);
         ASSERT_TRUE(target.SetString("Name", kSecondPrinter));
         for (const demo::IntSetting& setting : demo::MonitorDefaults())
-            target.SetDword(setting.key, static_cast<DWORD>(setting.value));
+            EXPECT_TRUE(target.SetDword(setting.key, static_cast<DWORD>(setting.value)));
         ASSERT_TRUE(simstore::SimPrinter(kSecondPrinter).Add(demo::Model));
         for (const char* printer : {demo::PrinterName, kSecondPrinter})
             simstore::SimPrinter(printer).SetBytes(simstore::ReplyValue, kReady);
@@ -425,7 +425,7 @@ protected:
         ::SetCurrentDirectoryA(previous_);
         Registry driver(HKEY_LOCAL_MACHINE, DriverKey(demo::PrinterName).c_str(), false,
                         KEY_ALL_ACCESS);
-        driver.SetString("InstallPath", installPath_.c_str());
+        EXPECT_TRUE(driver.SetString("InstallPath", installPath_.c_str()));
         for (const std::string& planted : planted_)
             ::DeleteFileA(planted.c_str());
         ::RemoveDirectoryA(folder_.c_str());

@@ -115,8 +115,8 @@ TEST_F(MonitorWindowTest, PositionsFallBackToTheDefaultAndAreStored) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
         if (c.stored) {
-            Target().SetDword("PopupPOSX", static_cast<DWORD>(c.x));
-            Target().SetDword("PopupPOSY", static_cast<DWORD>(c.y));
+            EXPECT_TRUE(Target().SetDword("PopupPOSX", static_cast<DWORD>(c.x)));
+            EXPECT_TRUE(Target().SetDword("PopupPOSY", static_cast<DWORD>(c.y)));
         } else {
             Target().DeleteValue("PopupPOSX");
             Target().DeleteValue("PopupPOSY");
@@ -252,6 +252,29 @@ TEST_F(MonitorWindowTest, FailedReadsShowTheErrorAndTheNoticeOnce) {
     EXPECT_EQ(boxes[0].caption, Widen(Text(1100)));
 }
 
+// The channel repair tells the user through the window: in the popup view a
+// failed read with an incomplete router shows one box, captioned as the notices.
+TEST_F(MonitorWindowTest, RepairRefusedInThePopupIsShownByTheWindow) {
+    KeyBackup router(HKEY_LOCAL_MACHINE, demo::RouterKey);
+    router.Clear();
+    router.SetString("KLP00", "LPT1:");
+    common_.SetDword("KLAPIRECOVER", 1);
+    printer_.SetBytes(simstore::ReplyValue, "garbage");
+    MessageBoxWatcher watcher;
+    TestMonitorDlg dialog;
+    RunWindow(dialog, VIEW_POPUP, [&](TestMonitorDlg& d) {
+        d.Do([&](TestMonitorDlg& w) {
+            w.StatusTick();
+            EXPECT_EQ(w.m_Recovery.State(), ChannelRecovery::Refused);
+            w.StatusTick(); // refused once: never asked again
+        });
+    });
+    auto boxes = watcher.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, Widen(Text(1228)));
+    EXPECT_EQ(boxes[0].caption, Widen(Text(1100)));
+}
+
 TEST_F(MonitorWindowTest, NoticeFlagsOtherThanOneShowNothing) {
     common_.SetDword("ERR_OTHERS", 2);
     printer_.SetBytes(simstore::ReplyValue, "garbage");
@@ -320,7 +343,7 @@ TEST_F(MonitorWindowTest, StatusNotificationOnlyFromTheOwnChannel) {
 
 TEST_F(MonitorWindowTest, ServiceCallErrorIsShownFromTheStoredText) {
     Registry data(HKEY_CURRENT_USER, "software\\VORNE\\KVR7\\KVRData", true);
-    data.SetString(demo::PrinterName, "E-0815 call service");
+    EXPECT_TRUE(data.SetString(demo::PrinterName, "E-0815 call service"));
     MessageBoxWatcher watcher;
     TestMonitorDlg dialog;
     RunWindow(dialog, VIEW_DETAIL, [&](TestMonitorDlg& d) {

@@ -350,8 +350,9 @@ TEST_F(ScenarioTest, SlowChannelTriplesTheIdleInterval) {
 TEST_F(ScenarioTest, PrintingPathReadsTheStoredReplyAndComStatus) {
     JobMapping mapping;
     ASSERT_TRUE(mapping);
-    Target().SetBinary("Status", kPaperOut.data(), static_cast<DWORD>(kPaperOut.size()));
-    Target().SetDword("ComStatus", 1);
+    EXPECT_TRUE(
+        Target().SetBinary("Status", kPaperOut.data(), static_cast<DWORD>(kPaperOut.size())));
+    EXPECT_TRUE(Target().SetDword("ComStatus", 1));
     TestMonitorDlg dialog;
     RunLive(dialog, VIEW_DETAIL, [&](TestMonitorDlg& d) {
         ASSERT_TRUE(Until(d, [&](TestMonitorDlg& w) {
@@ -379,15 +380,15 @@ TEST_F(ScenarioTest, PrintingPathReadsTheStoredReplyAndComStatus) {
         const Case cases[] = {{0, 0, 2002}, {3, 16, 3025}, {4, 36, 3058}};
         for (const Case& c : cases) {
             SCOPED_TRACE(c.comStatus);
-            Target().SetDword("ComStatus", c.comStatus);
+            EXPECT_TRUE(Target().SetDword("ComStatus", c.comStatus));
             EXPECT_TRUE(Until(d, [&](TestMonitorDlg& w) {
                 return w.m_StatusNumber == c.status &&
                        Item(w.m_hWnd, IDC_MESSAGE) == Text(c.message);
             }));
             d.Do([](TestMonitorDlg& w) { EXPECT_FALSE(Enabled(w.m_hWnd, IDC_INK_1)); });
         }
-        Target().SetBinary("Status", kReady.data(), static_cast<DWORD>(kReady.size()));
-        Target().SetDword("ComStatus", 1);
+        EXPECT_TRUE(Target().SetBinary("Status", kReady.data(), static_cast<DWORD>(kReady.size())));
+        EXPECT_TRUE(Target().SetDword("ComStatus", 1));
         EXPECT_TRUE(Until(d, [&](TestMonitorDlg& w) {
             return w.m_StatusNumber == 1 && Item(w.m_hWnd, IDC_MESSAGE) == Text(3004);
         }));
@@ -766,8 +767,9 @@ TEST_F(ScenarioTest, PopupStartsFromTheStoredReply) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.status);
-        Target().SetBinary("Status", c.reply.data(), static_cast<DWORD>(c.reply.size()));
-        Target().SetDword("ComStatus", c.comStatus);
+        EXPECT_TRUE(
+            Target().SetBinary("Status", c.reply.data(), static_cast<DWORD>(c.reply.size())));
+        EXPECT_TRUE(Target().SetDword("ComStatus", c.comStatus));
         TestMonitorDlg dialog;
         dialog.m_bProgressTimerOn = 1; // the status timer would read the printer
         RunWindow(dialog, VIEW_POPUP, [&](TestMonitorDlg& d) {
@@ -787,8 +789,8 @@ TEST_F(ScenarioTest, SoundsPlayOncePerChangeWhilePrinting) {
     ASSERT_TRUE(sounds.Hooked());
     JobMapping mapping;
     auto store = [&](const std::string& reply) {
-        Target().SetBinary("Status", reply.data(), static_cast<DWORD>(reply.size()));
-        Target().SetDword("ComStatus", 1);
+        EXPECT_TRUE(Target().SetBinary("Status", reply.data(), static_cast<DWORD>(reply.size())));
+        EXPECT_TRUE(Target().SetDword("ComStatus", 1));
     };
     store(kPaperOut);
     TestMonitorDlg dialog;

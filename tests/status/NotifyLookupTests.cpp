@@ -22,13 +22,13 @@ Flags Lookup(const char* printer, const char* port, int item, const char* model 
 
 void SetNotify(const std::string& printerKey, const char* item, DWORD value) {
     Registry notify(HKEY_CURRENT_USER, (printerKey + "\\Notify").c_str(), true);
-    notify.SetDword(item, value);
+    EXPECT_TRUE(notify.SetDword(item, value));
 }
 
 TEST(NotifyLookup, RegistrySettingsWin) {
     TargetKeys keys;
     std::string key = keys.Add(SelectByPrinter, "p", "Kestrel_K7");
-    Registry(HKEY_CURRENT_USER, key.c_str(), true).SetDword("SoundNotifyEnable", 1);
+    EXPECT_TRUE(Registry(HKEY_CURRENT_USER, key.c_str(), true).SetDword("SoundNotifyEnable", 1));
     SetNotify(key, "012", 0);
     SetNotify(key, "009", 1);
     SetNotify(key, "999", 1);

@@ -1,4 +1,5 @@
 #pragma once
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <fstream>
 #include <string>
@@ -45,8 +46,9 @@ public:
         // Relative to the base key, so that names longer than a path allows work too.
         Registry base(HKEY_CURRENT_USER, Base(selector), true);
         Registry key(base.Handle(), subkey.c_str(), true);
-        if (name)
-            key.SetString("Name", name);
+        if (name) {
+            EXPECT_TRUE(key.SetString("Name", name));
+        }
         return path;
     }
 
@@ -73,7 +75,7 @@ public:
                 std::to_string(++counter_) + ".ini";
         std::ofstream(path_, std::ios::binary) << contents;
         Registry profile(HKEY_LOCAL_MACHINE, ProfileKeyPath, true);
-        profile.SetString(model_.c_str(), path_.c_str());
+        EXPECT_TRUE(profile.SetString(model_.c_str(), path_.c_str()));
     }
     ~ModelSettings() {
         Registry profile(HKEY_LOCAL_MACHINE, ProfileKeyPath, true);

@@ -135,7 +135,7 @@ TEST(Registry, DeleteKeyRemovesThreeLevelsDeepestFirst) {
     {
         Registry a(HKEY_CURRENT_USER, Sub(scratch, "top\\mid\\leaf").c_str(), true);
         ASSERT_TRUE(a.IsOpen());
-        a.SetDword("v", 1);
+        EXPECT_TRUE(a.SetDword("v", 1));
         Registry b(HKEY_CURRENT_USER, Sub(scratch, "top\\mid2").c_str(), true);
         ASSERT_TRUE(b.IsOpen());
     }

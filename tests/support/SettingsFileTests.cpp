@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "exports/SettingsFile.h"
+#include "support/SettingsFile.h"
 
 namespace {
 

@@ -22,8 +22,10 @@ protected:
         sim_.DeviceId("MFG:Vorne;CMD:VRPL;MDL:Vorne Kestrel K7;CLS:PRINTER;");
         sim_.Reply("@BDC ST\r\nST:04;IQ:6432NA00;WR:10,12;\x0C");
         key_ = keys_.Add(SelectByPrinter, "p", "Kestrel_K7");
-        Registry(HKEY_CURRENT_USER, key_.c_str(), true).SetDword("SoundNotifyEnable", 1);
-        Registry(HKEY_CURRENT_USER, (key_ + "\\Notify").c_str(), true).SetDword("009", 1);
+        EXPECT_TRUE(
+            Registry(HKEY_CURRENT_USER, key_.c_str(), true).SetDword("SoundNotifyEnable", 1));
+        EXPECT_TRUE(
+            Registry(HKEY_CURRENT_USER, (key_ + "\\Notify").c_str(), true).SetDword("009", 1));
     }
     SimPrinter sim_{"Kestrel_K7"};
     TargetKeys keys_;

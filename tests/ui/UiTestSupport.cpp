@@ -1,6 +1,7 @@
 #include "tests/ui/UiTestSupport.h"
 
 #include <cstdio>
+#include <stdexcept>
 
 #include "exports/StatusLibraryApp.h"
 #include "framework/ResourceModule.h"
@@ -99,14 +100,23 @@ KeyBackup::~KeyBackup() {
                          static_cast<DWORD>(value.data.size()));
 }
 
+namespace {
+// A set-up write that fails would make a test judge the wrong registry: it
+// ends the test (gtest reports the exception) or the tool that set it up.
+void Written(bool ok, const char* name) {
+    if (!ok)
+        throw std::runtime_error(std::string("registry value not written: ") + name);
+}
+} // namespace
+
 void KeyBackup::SetString(const char* name, const std::string& value) const {
     Registry key(root_, path_.c_str(), true);
-    key.SetString(name, value.c_str());
+    Written(key.SetString(name, value.c_str()), name);
 }
 
 void KeyBackup::SetDword(const char* name, DWORD value) const {
     Registry key(root_, path_.c_str(), true);
-    key.SetDword(name, value);
+    Written(key.SetDword(name, value), name);
 }
 
 CommonKeyScope::CommonKeyScope(const std::string& name)
@@ -125,7 +135,7 @@ CommonKeyScope::~CommonKeyScope() {
 
 void CommonKeyScope::SetString(const char* name, const std::string& value) const {
     Registry key(HKEY_LOCAL_MACHINE, path_.c_str(), false, KEY_ALL_ACCESS);
-    key.SetString(name, value.c_str());
+    Written(key.SetString(name, value.c_str()), name);
 }
 
 ResourceModuleScope::ResourceModuleScope()

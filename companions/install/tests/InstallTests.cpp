@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "companions/install/DemoModel.h"
-#include "exports/SettingsFile.h"
+#include "support/SettingsFile.h"
 #include "support/Registry.h"
 #include "tests/common/SimTestSupport.h"
 

@@ -135,7 +135,7 @@ protected:
     static void SetRouter(const std::vector<std::pair<std::string, std::string>>& values) {
         Registry router(HKEY_LOCAL_MACHINE, kRouter, true);
         for (const auto& [name, text] : values)
-            router.SetString(name.c_str(), text.c_str());
+            EXPECT_TRUE(router.SetString(name.c_str(), text.c_str()));
     }
     static std::map<std::string, std::string> ReadRouter() {
         std::map<std::string, std::string> values;
@@ -166,7 +166,7 @@ protected:
     }
     static void SetSim(const char* name, DWORD value) {
         Registry sim(HKEY_CURRENT_USER, kSim, true);
-        sim.SetDword(name, value);
+        EXPECT_TRUE(sim.SetDword(name, value));
     }
 
     HWND window_ = nullptr;

@@ -1,4 +1,4 @@
-#include "exports/SettingsFile.h"
+#include "support/SettingsFile.h"
 
 #include <cstdio>
 #include <cstring>
@@ -29,25 +29,25 @@ bool StartsWithNoCase(const char* text, const char* prefix, std::size_t n) {
 // line is seen as a C string, so a NUL byte ends it early.
 class LineReader {
 public:
-    LineReader(const char* text, std::size_t length) : text_(text), length_(length) {}
+    LineReader(const char* text, std::size_t length) : m_Text(text), m_Length(length) {}
 
     bool Next(std::string& line) {
-        if (pos_ >= length_)
+        if (m_Pos >= m_Length)
             return false;
         line.clear();
-        while (pos_ < length_ && line.size() < kLineRead - 1) {
-            char c = text_[pos_];
-            if (c == '\r' && pos_ + 1 < length_ && text_[pos_ + 1] == '\n') {
-                ++pos_;
+        while (m_Pos < m_Length && line.size() < kLineRead - 1) {
+            char c = m_Text[m_Pos];
+            if (c == '\r' && m_Pos + 1 < m_Length && m_Text[m_Pos + 1] == '\n') {
+                ++m_Pos;
                 continue;
             }
             line.push_back(c);
-            ++pos_;
+            ++m_Pos;
             if (c == '\n')
                 break;
         }
         if (line.size() == kLineRead - 1 && line.back() != '\n') {
-            while (pos_ < length_ && text_[pos_++] != '\n') {
+            while (m_Pos < m_Length && m_Text[m_Pos++] != '\n') {
             }
         }
         line.resize(std::strlen(line.c_str()));
@@ -55,9 +55,9 @@ public:
     }
 
 private:
-    const char* text_;
-    std::size_t length_;
-    std::size_t pos_ = 0;
+    const char* m_Text;
+    std::size_t m_Length;
+    std::size_t m_Pos = 0;
 };
 
 bool IsSectionHeader(const std::string& line, const char* section) {
