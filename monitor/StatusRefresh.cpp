@@ -55,9 +55,7 @@ struct ReplyRead {
     DWORD length = 0;
 
     const BYTE* Data() const { return block && *block ? block->data() : nullptr; }
-    const char* Text() const {
-        return block && *block ? reinterpret_cast<const char*>(Data()) : "";
-    }
+    const char* Text() const { return Data() ? reinterpret_cast<const char*>(Data()) : ""; }
 };
 
 // The fixed reply of the debug key. False when its block could not be allocated.
@@ -99,11 +97,10 @@ bool ReadDeviceReply(KLApiBinding* binding, int channel, ReplyRead& read) {
             read.block, ProbeReads::OnTooSmallOrData);
         if (probed.stage == SizedRead::NoBlock)
             return false;
-        const int answer = probed.stage == SizedRead::ReadDone ? probed.read : probed.probe;
-        if (answer == 0)
-            read.result = 0;
-        else if (probed.stage == SizedRead::ReadDone && answer > 0)
-            read.result = 1;
+        if (probed.stage == SizedRead::ReadDone)
+            read.result = probed.read == 0 ? 0 : (probed.read < 0 ? -1 : 1);
+        else
+            read.result = probed.probe == 0 ? 0 : -1;
         read.length = probed.length;
     }
     DebugLog("\n Printer status (KLAPI) : %.*s\n", static_cast<int>(read.length), read.Text());
@@ -121,7 +118,7 @@ void DisableInkArea(HWND dialog) {
         EnableControl(dialog, id, false);
 }
 
-// The controls draw levels of 0 to 100; the printer may report more.
+// The controls draw levels of 0 to 100.
 void ClampInkLevel(PrinterStatus& reply, int ink) {
     if (reply.inkLevel[ink] != InkLevelUnknown && reply.inkLevel[ink] > kMaxInkLevel)
         reply.inkLevel[ink] = kMaxInkLevel;
