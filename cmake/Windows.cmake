@@ -40,6 +40,12 @@ function(pqif_win_test name)
 endfunction()
 
 function(pqif_finish_windows_targets)
+    # The library's code as an archive, for programs that call the DLL and use
+    # pieces of its code beside it: linked after the import library, only the
+    # objects such a program needs come in, never a second copy of the exports.
+    add_library(pqif_parts STATIC $<TARGET_OBJECTS:pqif_core>)
+    target_link_libraries(pqif_parts INTERFACE pqif_core)
+
     add_library(V_PQIF07 SHARED exports/DllMain.cpp exports/V_PQIF07.def exports/V_PQIF07.rc)
     target_link_libraries(V_PQIF07 PRIVATE pqif_core)
     set_target_properties(V_PQIF07 PROPERTIES PREFIX "" OUTPUT_NAME V_PQIF07)

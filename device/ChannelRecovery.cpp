@@ -6,20 +6,11 @@
 #include "device/ChannelRecoveryCommand.h"
 #include "device/PortRouting.h"
 #include "framework/Handles.h"
+#include "support/Platform.h"
 #include "support/Registry.h"
 #include "ui/ResText.h"
 
 namespace {
-bool IsNtFamily() {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    BOOL got = ::GetVersionExA(&version);
-#pragma GCC diagnostic pop
-    return got && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
-
 // Started without waiting for the tool to become idle: the window waits for
 // its answer message with a bound of its own, and a wait for input idle would
 // block the window's thread (and under Wine keeps an event handle per start).
@@ -73,7 +64,7 @@ void ChannelRecovery::RecoverChannel(int viewType) {
         // The progress meter never asks; a later view may.
         return;
     }
-    if (IsNtFamily() && !IsUserAdmin()) {
+    if (IsNtPlatform() && !IsUserAdmin()) {
         ShowMessage(1235);
         state = Refused;
         return;

@@ -14,6 +14,7 @@
 #include "jobs/PmValueKinds.h"
 #include "jobs/SehGuard.h"
 #include "support/LibraryLoad.h"
+#include "support/Platform.h"
 
 namespace {
 
@@ -67,12 +68,6 @@ PmClient::~PmClient() {
         PmClient::Close();
     DropRemoteContext();
     binding.reset();
-}
-
-bool PmClient::IsNtPlatform() {
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version; // 148
-    return ::GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
 bool PmClient::IsEmfJob(const char* printerName, int32_t spoolerJobId) {

@@ -44,7 +44,6 @@ public:
     // True once the remote side is no longer called (see above).
     bool Abandoned() const noexcept { return abandoned; }
 
-    static bool IsNtPlatform();
     // Whether the spooler's data type of the job names EMF; any failure is "no".
     static bool IsEmfJob(const char* printerName, int32_t spoolerJobId);
 

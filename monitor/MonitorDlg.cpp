@@ -248,11 +248,10 @@ void CMonitorDlg::SetMessageText(const char* text) {
 
 // Colour index per ink control, then an empty level block: the controls show nothing yet.
 void CMonitorDlg::SetInitialInks() {
-    static const int kInkControls[InkCount] = {IDC_INK_1, 321, 322, 323, 324, 325};
     for (int i = 0; i < InkCount; ++i)
-        SendDlgItemMessage(kInkControls[i], WM_USER, INK_SET_COLOUR, i + 1);
+        SendDlgItemMessage(InkControls[i], WM_USER, INK_SET_COLOUR, i + 1);
     LONG block[InkBlockSize] = {InkCount};
-    for (int id : kInkControls)
+    for (int id : InkControls)
         SendDlgItemMessage(id, WM_USER, INK_SET_LEVELS, reinterpret_cast<LPARAM>(block));
 }
 

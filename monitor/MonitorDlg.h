@@ -67,8 +67,14 @@ enum MonitorControl : int {
     IDC_INK_CAPTION = 311,
     IDC_INK_1 = 314,
     IDC_INK_2 = 321,
+    IDC_INK_3 = 322,
+    IDC_INK_4 = 323,
+    IDC_INK_5 = 324,
     IDC_INK_6 = 325,
 };
+
+// The ink-level controls by colour index 1 to 6 (the reply's ink slots).
+constexpr int InkControls[] = {IDC_INK_1, IDC_INK_2, IDC_INK_3, IDC_INK_4, IDC_INK_5, IDC_INK_6};
 
 // Messages to the ink-level controls (WM_USER with one of these as wParam).
 constexpr WPARAM INK_SET_COLOUR = 9;

@@ -34,8 +34,6 @@ const ViewControl kViewControls[] = {
     {IDC_PAUSE, {false, false, true}, {false, false, true}},
 };
 
-const int kInkAreaControls[] = {IDC_INK_CAPTION, IDC_INK_1, 321, 322, 323, 324, 325};
-
 const char* SwitchLine(int view) {
     switch (view) {
     case VIEW_POPUP:
@@ -245,7 +243,9 @@ int CMonitorDlg::ShowInkArea(BOOL show) {
     const int wanted = show ? 1 : 0;
     if (m_bInkAreaShown == wanted)
         return 0;
-    for (int id : kInkAreaControls)
+    if (HWND caption = GetDlgItem(IDC_INK_CAPTION))
+        ::ShowWindow(caption, wanted ? SW_SHOW : SW_HIDE);
+    for (int id : InkControls)
         if (HWND control = GetDlgItem(id))
             ::ShowWindow(control, wanted ? SW_SHOW : SW_HIDE);
     m_bInkAreaShown = wanted;

@@ -23,7 +23,7 @@ constexpr UINT kIdleIntervalId = 1340;
 constexpr DWORD kRegistryStringSize = 256;
 constexpr std::uint16_t kSlowChannelBit = 0x8000;
 constexpr int kMaxInkLevel = 100;
-const int kInkControls[InkCount] = {IDC_INK_1, 321, 322, 323, 324, 325};
+static_assert(sizeof InkControls / sizeof InkControls[0] == InkCount, "one control per ink slot");
 
 bool ReadsTextReplies(int channel) {
     return channel == ChannelIdPreferred || channel == ChannelIdAlternate ||
@@ -114,7 +114,7 @@ void EnableControl(HWND dialog, int id, bool on) {
 
 void DisableInkArea(HWND dialog) {
     EnableControl(dialog, IDC_INK_CAPTION, false);
-    for (int id : kInkControls)
+    for (int id : InkControls)
         EnableControl(dialog, id, false);
 }
 
@@ -150,9 +150,9 @@ void ShowReportedLevels(HWND dialog, PrinterStatus& reply) {
     if (known)
         PutInkLevels(reply, block);
     for (int i = 1; i < InkCount; ++i) {
-        EnableControl(dialog, kInkControls[i], known);
+        EnableControl(dialog, InkControls[i], known);
         if (known)
-            ::SendDlgItemMessageA(dialog, kInkControls[i], WM_USER, INK_SET_LEVELS, blockParam);
+            ::SendDlgItemMessageA(dialog, InkControls[i], WM_USER, INK_SET_LEVELS, blockParam);
     }
 }
 
@@ -168,7 +168,7 @@ void MarkInkWarnings(HWND dialog, PrinterStatus& reply, std::uint32_t mask) {
         else if (mask & (0x0001u << ink))
             mark = INK_SET_WARNING;
         if (mark)
-            ::SendDlgItemMessageA(dialog, kInkControls[ink], WM_USER, mark,
+            ::SendDlgItemMessageA(dialog, InkControls[ink], WM_USER, mark,
                                   reinterpret_cast<LPARAM>(block));
     }
 }

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "support/HexPairs.h"
+
 namespace {
 
 constexpr unsigned char kHeader[] = {'@', 'B', 'D', 'C', ' ', 'S', 'T', '\r', '\n'};
@@ -10,31 +12,6 @@ constexpr std::size_t kMinimumLength = 12;
 constexpr int kMaxInk = 6;
 constexpr int kMaxWarnings = 10;
 constexpr unsigned char kInkCap = 100;
-
-// Hex digit values by byte; 0xFF for bytes that are not hex digits.
-struct HexTable {
-    unsigned char value[256];
-    constexpr HexTable() : value() {
-        for (int c = 0; c < 256; ++c)
-            value[c] = 0xFF;
-        for (int c = '0'; c <= '9'; ++c)
-            value[c] = static_cast<unsigned char>(c - '0');
-        for (int c = 'A'; c <= 'F'; ++c) {
-            value[c] = static_cast<unsigned char>(c - 'A' + 10);
-            value[c + ('a' - 'A')] = static_cast<unsigned char>(c - 'A' + 10);
-        }
-    }
-};
-constexpr HexTable kHex;
-
-bool HexPair(const unsigned char* p, unsigned char* byte) {
-    const unsigned high = kHex.value[p[0]];
-    const unsigned low = kHex.value[p[1]];
-    if ((high | low) > 0x0F)
-        return false;
-    *byte = static_cast<unsigned char>(high * 16 + low);
-    return true;
-}
 
 // Two tag letters as one number, either case; bit 5 is what tells the cases
 // of a letter apart, and no other byte shares a value with a letter this way.
@@ -71,45 +48,63 @@ bool ByteField(const unsigned char* reply, std::size_t length, std::size_t& pos,
     if (length - pos < 6 || reply[pos + 5] != ';')
         return false;
     unsigned char byte;
-    if (!HexPair(reply + pos + 3, &byte))
+    if (!hexpairs::Pair(reply + pos + 3, &byte))
         return false;
     *out = byte;
     pos += 6;
     return true;
 }
 
-bool InkField(const unsigned char* reply, std::size_t length, std::size_t& pos,
-              PrinterStatus* status) {
-    pos += 3;
-    int n = 0;
-    for (;;) {
-        if (n == kMaxInk)
-            return false;
-        if (length - pos < 2) {
+// An ink entry: a hex pair, capped at 100, or "NA" (either case) for no level.
+// False when it is neither.
+bool InkEntry(const unsigned char* p, std::uint8_t* level) {
+    const unsigned high = hexpairs::kDigits.value[p[0]];
+    const unsigned low = hexpairs::kDigits.value[p[1]];
+    if ((high | low) <= 0x0F) {
+        const unsigned value = high * 16 + low;
+        *level = static_cast<std::uint8_t>(value > kInkCap ? kInkCap : value);
+        return true;
+    }
+    if ((p[0] | 0x20) == 'n' && (p[1] | 0x20) == 'a') {
+        *level = InkLevelUnknown;
+        return true;
+    }
+    return false;
+}
+
+// One to six entries, then ';'; where the next field starts, or nullptr. A bad
+// or cut entry clears the count; a seventh entry, or a reply that ends after
+// an entry, leaves it as it was. Roomy: the reply has room for six entries and
+// the ';', so no bound needs checking on the way (the common case, and the
+// checks are a good part of the cost).
+template <bool Roomy>
+const unsigned char* InkEntries(const unsigned char* p, const unsigned char* end,
+                                PrinterStatus* status) {
+    for (int n = 0; n < kMaxInk; ++n, p += 2) {
+        if ((!Roomy && end - p < 2) || !InkEntry(p, &status->inkLevel[n])) {
             status->inkCount = 0;
-            return false;
+            return nullptr;
         }
-        const unsigned char* entry = reply + pos;
-        unsigned char level;
-        if (HexPair(entry, &level)) {
-            if (level > kInkCap)
-                level = kInkCap;
-        } else if (TagCode(entry[0], entry[1]) == TagCode('N', 'A')) {
-            level = InkLevelUnknown;
-        } else {
-            status->inkCount = 0;
-            return false;
-        }
-        status->inkLevel[n++] = level;
-        pos += 2;
-        if (pos >= length)
-            return false;
-        if (reply[pos] == ';') {
-            ++pos;
-            break;
+        if (!Roomy && end - p == 2)
+            return nullptr;
+        if (p[2] == ';') {
+            status->inkCount = static_cast<std::uint8_t>(n + 1);
+            return p + 3;
         }
     }
-    status->inkCount = static_cast<std::uint8_t>(n);
+    return nullptr;
+}
+
+bool InkField(const unsigned char* reply, std::size_t length, std::size_t& pos,
+              PrinterStatus* status) {
+    const unsigned char* const entries = reply + pos + 3;
+    const unsigned char* const end = reply + length;
+    const unsigned char* const next = end - entries >= 2 * kMaxInk + 1
+                                          ? InkEntries<true>(entries, end, status)
+                                          : InkEntries<false>(entries, end, status);
+    if (!next)
+        return false;
+    pos = static_cast<std::size_t>(next - reply);
     return true;
 }
 
@@ -120,7 +115,7 @@ bool WarningField(const unsigned char* reply, std::size_t length, std::size_t& p
     for (;;) {
         if (n == kMaxWarnings)
             return false;
-        if (length - pos < 2 || !HexPair(reply + pos, &status->warning[n]))
+        if (length - pos < 2 || !hexpairs::Pair(reply + pos, &status->warning[n]))
             return false;
         ++n;
         pos += 2;
@@ -145,7 +140,7 @@ bool RevisionField(const unsigned char* reply, std::size_t length, std::size_t& 
     if (length - pos < 5 || reply[pos + 4] != ';')
         return false;
     const unsigned char pair[2] = {'0', reply[pos + 3]};
-    if (!HexPair(pair, &status->revision))
+    if (!hexpairs::Pair(pair, &status->revision))
         return false;
     pos += 5;
     return true;
@@ -156,7 +151,7 @@ bool CounterField(const unsigned char* reply, std::size_t length, std::size_t& p
     if (length - pos < 8 || reply[pos + 7] != ';')
         return false;
     unsigned char high, low;
-    if (!HexPair(reply + pos + 3, &high) || !HexPair(reply + pos + 5, &low))
+    if (!hexpairs::Pair(reply + pos + 3, &high) || !hexpairs::Pair(reply + pos + 5, &low))
         return false;
     status->tcValue = static_cast<std::uint16_t>(high * 256 + low);
     pos += 8;
@@ -228,14 +223,6 @@ bool IsInkWarning(std::uint8_t code) {
 }
 
 } // namespace
-
-int HexPairToByte(const char* pair, unsigned char* byte) {
-    if (!pair || !byte)
-        return 0;
-    const unsigned char digits[2] = {static_cast<unsigned char>(pair[0]),
-                                     static_cast<unsigned char>(pair[0] ? pair[1] : 0)};
-    return HexPair(digits, byte) ? 1 : 0;
-}
 
 int ParseStatusReply(const unsigned char* reply, std::size_t length, PrinterStatus* status) {
     if (!status)

@@ -28,9 +28,6 @@ constexpr int StatusNumberOtherModel = 16;
 // used). Never reads at or beyond reply[length].
 int ParseStatusReply(const unsigned char* reply, std::size_t length, PrinterStatus* status);
 
-// Two hex digits, high first. 1 and the byte, or 0 when either is not a hex digit.
-int HexPairToByte(const char* pair, unsigned char* byte);
-
 // The status number (0 to 34) that names the state a decoded reply describes.
 int StatusNumber(const PrinterStatus& status);
 

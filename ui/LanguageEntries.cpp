@@ -1,5 +1,7 @@
 #include "ui/LanguageEntries.h"
 
+#include "support/HexPairs.h"
+
 std::vector<LanguageEntry> ParseLanguageEntries(const char* block, std::size_t length) {
     std::vector<LanguageEntry> entries;
     if (!block)
@@ -32,14 +34,8 @@ std::vector<LanguageEntry> ParseLanguageEntries(const char* block, std::size_t l
 unsigned short LanguageHexValue(const std::string& text) {
     unsigned short value = 0;
     for (char c : text) {
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else
+        const int digit = hexpairs::DigitValue(c);
+        if (digit < 0)
             continue;
         value = static_cast<unsigned short>((value << 4) | digit);
     }

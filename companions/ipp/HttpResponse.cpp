@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "support/HexPairs.h"
+
 namespace ipp {
 
 namespace {
@@ -35,14 +37,10 @@ bool ParseSize(const std::string& text, int base, std::size_t& value) {
         return false;
     value = 0;
     for (char c : text) {
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
+        const int digit = base == 16             ? hexpairs::DigitValue(c)
+                          : c >= '0' && c <= '9' ? c - '0'
+                                                 : -1;
+        if (digit < 0)
             return false;
         value = value * static_cast<std::size_t>(base) + static_cast<std::size_t>(digit);
         if (value > kMaxHttpBody)

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "support/HexPairs.h"
+
 namespace klapiset {
 
 namespace {
@@ -21,15 +23,8 @@ bool ParseHex32(const std::string& text, uint32_t* value) {
         return false;
     uint32_t v = 0;
     for (char ch : text) {
-        const int c = static_cast<unsigned char>(ch);
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else
+        const int digit = hexpairs::DigitValue(ch);
+        if (digit < 0)
             return false;
         v = (v << 4) | static_cast<uint32_t>(digit);
     }

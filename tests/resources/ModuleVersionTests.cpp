@@ -5,29 +5,13 @@
 #include <cstdio>
 
 #include "ResourceTestSupport.h"
+#include "ui/FileVersion.h"
 
 namespace {
 
 std::string ProductVersion(const char* file) {
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(file, &handle);
-    if (!size)
-        return "";
-    std::vector<BYTE> data(size);
-    if (!GetFileVersionInfoA(file, 0, size, data.data()))
-        return "";
-    WORD* tr = nullptr;
-    UINT len = 0;
-    if (!VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&tr),
-                        &len) ||
-        len < 4)
-        return "";
-    char query[80];
-    std::snprintf(query, sizeof query, "\\StringFileInfo\\%04X%04X\\ProductVersion", tr[0], tr[1]);
-    char* value = nullptr;
-    if (!VerQueryValueA(data.data(), query, reinterpret_cast<void**>(&value), &len) || !value)
-        return "";
-    return value;
+    char version[ProductVersionSize];
+    return GetFileProductVersion(file, version) ? version : "";
 }
 
 } // namespace

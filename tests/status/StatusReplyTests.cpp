@@ -150,21 +150,4 @@ TEST(ParseStatusReply, EveryTruncationIsRejectedWithinBounds) {
         EXPECT_EQ(Parse(full.substr(0, n), s), -1) << n;
 }
 
-TEST(HexPairToByte, DigitsOfBothCases) {
-    struct Case {
-        const char* text;
-        int ok;
-        unsigned char byte;
-    };
-    const Case cases[] = {{"00", 1, 0x00}, {"9f", 1, 0x9F}, {"Af", 1, 0xAF}, {"FF", 1, 0xFF},
-                          {"G0", 0, 0},    {"0g", 0, 0},    {" 1", 0, 0},    {"", 0, 0},
-                          {":0", 0, 0},    {"@A", 0, 0}};
-    for (const Case& c : cases) {
-        unsigned char b = 0x55;
-        EXPECT_EQ(HexPairToByte(c.text, &b), c.ok) << c.text;
-        if (c.ok)
-            EXPECT_EQ(b, c.byte) << c.text;
-    }
-}
-
 } // namespace

@@ -11,7 +11,8 @@
 #include "companions/klapi/Journal.h"
 #include "companions/klapi/SimStore.h"
 #include "status/StatusMap.h"
-#include "tools/pqif/Klapi.h"
+#include "device/KLApiBinding.h"
+#include "tools/pqif/PrinterChannels.h"
 #include "tools/pqif/StatusReport.h"
 
 namespace {
@@ -289,15 +290,15 @@ struct Watched {
 };
 
 int Watch(const JournalOptions& o) {
-    Klapi klapi;
-    if (!klapi.Error().empty())
-        return Fail(o, klapi.Error());
+    KLApiBinding klapi;
+    if (!klapi.IsInitialized())
+        return Fail(o, BindingProblem(klapi));
     std::vector<Watched> watched;
     for (const std::string& p : o.printers) {
         Watched w;
         w.name = p;
         w.key = simstore::PrinterKeyName(p.c_str());
-        w.channel = klapi.Open(1, p.c_str(), PQIF_CHANNEL_PREFERRED);
+        w.channel = klapi.KLOpenChannel(1, p.c_str(), PQIF_CHANNEL_PREFERRED);
         if (w.channel == 0)
             return Fail(o, "the status channel of \"" + p + "\" did not open");
         // What was recorded before is history; watching starts from now.
@@ -329,7 +330,7 @@ int Watch(const JournalOptions& o) {
         ::Sleep(kWatchStep);
     }
     for (const Watched& w : watched)
-        klapi.Close(w.channel);
+        CloseChannel(klapi, w.channel);
     return kExitOk;
 }
 

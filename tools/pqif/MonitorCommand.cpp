@@ -8,10 +8,10 @@
 #include <cstdlib>
 
 #include "V_PQIF07.h"
-#include "device/DeviceId.h"
 #include "tools/pqif/InstallationLookup.h"
 #include "tools/pqif/JobHandOff.h"
-#include "tools/pqif/Klapi.h"
+#include "device/KLApiBinding.h"
+#include "tools/pqif/PrinterChannels.h"
 #include "tools/pqif/SpooledJobs.h"
 
 namespace {
@@ -40,15 +40,13 @@ bool ParseJobId(const std::string& text, long* id) {
 // The device ID's model, as `pqif status` finds it.
 std::string ModelFromDevice(const std::string& printer, const std::string& port,
                             std::string* error) {
-    Klapi klapi;
-    if (!klapi.Error().empty()) {
-        *error = klapi.Error();
+    KLApiBinding klapi;
+    if (!klapi.IsInitialized()) {
+        *error = BindingProblem(klapi);
         return {};
     }
     const bool byPrinter = !printer.empty();
-    return ExtractModelId(
-        klapi.DeviceId(byPrinter ? 1 : 0, byPrinter ? printer.c_str() : port.c_str()).c_str(),
-        0xFFFF);
+    return ModelOfDevice(klapi, byPrinter ? 1 : 0, byPrinter ? printer.c_str() : port.c_str());
 }
 
 struct Launch {

@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "V_PQIF07.h"
-#include "device/DeviceId.h"
 #include "status/PrinterKey.h"
 #include "status/StatusMap.h"
 #include "status/StatusReply.h"
 #include "support/Registry.h"
 #include "tools/pqif/JournalCommands.h"
 #include "tools/pqif/JsonText.h"
-#include "tools/pqif/Klapi.h"
+#include "device/KLApiBinding.h"
+#include "tools/pqif/PrinterChannels.h"
 #include "tools/pqif/MonitorCommand.h"
 #include "tools/pqif/StatusReport.h"
 
@@ -142,8 +142,9 @@ Target TargetOf(const std::string& printer, const std::string& port) {
 }
 
 // Lists the channels and picks the status channel; 0 when none qualifies.
-bool SelectChannel(Klapi& klapi, const Target& target, StatusReport* report, std::string* error) {
-    if (!klapi.Channels(target.byPrinter, target.name, &report->channels, error))
+bool SelectChannel(KLApiBinding& klapi, const Target& target, StatusReport* report,
+                   std::string* error) {
+    if (!ListChannels(klapi, target.byPrinter, target.name, &report->channels, error))
         return false;
     LONG kind = 0, a = 0, b = 0;
     LONG rc = PrSelectChan(0, report->channels.data(), static_cast<LONG>(report->channels.size()),
@@ -191,16 +192,14 @@ int Status(const Options& o) {
     if (!*target.name)
         return usage("give a PRINTER, or \"\" and --port PORT");
 
-    Klapi klapi;
-    if (!klapi.Error().empty())
-        return fail(klapi.Error());
-    report.model =
-        o.hasModel ? o.model
-                   : ExtractModelId(klapi.DeviceId(target.byPrinter, target.name).c_str(), 0xFFFF);
+    KLApiBinding klapi;
+    if (!klapi.IsInitialized())
+        return fail(BindingProblem(klapi));
+    report.model = o.hasModel ? o.model : ModelOfDevice(klapi, target.byPrinter, target.name);
     std::string error;
     if (!SelectChannel(klapi, target, &report, &error))
         return fail(error);
-    int channel = klapi.Open(target.byPrinter, target.name, report.channelKind);
+    int channel = klapi.KLOpenChannel(target.byPrinter, target.name, report.channelKind);
     if (channel == 0)
         return fail("the status channel " + Hex(report.channelKind, 8) + " did not open");
 
@@ -208,7 +207,7 @@ int Status(const Options& o) {
         PrGetStatusB(0, report.channelKind, channel, &report.resultCode, &report.printerState,
                      &report.sound, &report.notify, report.printer.c_str(), report.port.c_str(), 0,
                      report.model.c_str(), &report.activity);
-    klapi.Close(channel);
+    CloseChannel(klapi, channel);
     if (report.call == 1) {
         ReadRecordedReply(&report);
         // A network printer that stopped answering still has its last answer.
@@ -244,15 +243,24 @@ int Status(const Options& o) {
     return problem.empty() ? kExitOk : Fail(problem);
 }
 
-int Select(const Options& o) {
+// The one PRINTER (or port) that select and raw take, checked, with the library
+// bound; -1 when both are usable, else the exit code.
+int CheckTarget(const Options& o, const char* usage, const KLApiBinding& klapi, Target* target) {
     if (o.positional.size() != 1)
-        return Usage("select takes one PRINTER");
-    Target target = TargetOf(o.positional[0], o.port);
-    if (!*target.name)
+        return Usage(usage);
+    *target = TargetOf(o.positional[0], o.port);
+    if (!*target->name)
         return Usage("give a PRINTER, or \"\" and --port PORT");
-    Klapi klapi;
-    if (!klapi.Error().empty())
-        return Fail(klapi.Error());
+    if (!klapi.IsInitialized())
+        return Fail(BindingProblem(klapi));
+    return -1;
+}
+
+int Select(const Options& o) {
+    KLApiBinding klapi;
+    Target target{};
+    if (int exitCode = CheckTarget(o, "select takes one PRINTER", klapi, &target); exitCode >= 0)
+        return exitCode;
     StatusReport report;
     std::string error;
     bool chosen = SelectChannel(klapi, target, &report, &error);
@@ -268,25 +276,21 @@ int Select(const Options& o) {
 }
 
 int Raw(const Options& o) {
-    if (o.positional.size() != 1)
-        return Usage("raw takes one PRINTER");
-    Target target = TargetOf(o.positional[0], o.port);
-    if (!*target.name)
-        return Usage("give a PRINTER, or \"\" and --port PORT");
-    Klapi klapi;
-    if (!klapi.Error().empty())
-        return Fail(klapi.Error());
+    KLApiBinding klapi;
+    Target target{};
+    if (int exitCode = CheckTarget(o, "raw takes one PRINTER", klapi, &target); exitCode >= 0)
+        return exitCode;
     StatusReport report;
     std::string error;
     if (!SelectChannel(klapi, target, &report, &error))
         return Fail(error);
-    int channel = klapi.Open(target.byPrinter, target.name, report.channelKind);
+    int channel = klapi.KLOpenChannel(target.byPrinter, target.name, report.channelKind);
     if (channel == 0)
         return Fail("the channel " + Hex(report.channelKind, 8) + " did not open");
     LONG value = 0;
     void* data = nullptr;
     LONG rc = PrGetPrnData(0, 0, channel, &value, &data);
-    klapi.Close(channel);
+    CloseChannel(klapi, channel);
     if (rc != 0)
         return Fail("PrGetPrnData failed (" + std::to_string(rc) + ")");
     if (!data) {

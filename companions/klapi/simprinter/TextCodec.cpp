@@ -2,17 +2,9 @@
 
 #include <cstdio>
 
-namespace {
+#include "support/HexPairs.h"
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
+namespace {
 
 char SimpleEscape(char c) {
     switch (c) {
@@ -63,14 +55,14 @@ bool DecodeEscapes(const std::string& text, std::string* bytes, std::string* err
         }
         char c = text[i];
         if (c == 'x') {
-            int high = i + 1 < text.size() ? HexDigit(text[i + 1]) : -1;
+            int high = i + 1 < text.size() ? hexpairs::DigitValue(text[i + 1]) : -1;
             if (high < 0) {
                 *error = "\\x needs a hex digit";
                 return false;
             }
             int value = high;
             ++i;
-            int low = i + 1 < text.size() ? HexDigit(text[i + 1]) : -1;
+            int low = i + 1 < text.size() ? hexpairs::DigitValue(text[i + 1]) : -1;
             if (low >= 0) {
                 value = value * 16 + low;
                 ++i;
@@ -134,7 +126,7 @@ bool ParseNumber(const std::string& text, long long low, long long high, long lo
     constexpr long long kBound = 1LL << 40;
     long long magnitude = 0;
     for (; at < text.size(); ++at) {
-        int digit = hex                                    ? HexDigit(text[at])
+        int digit = hex                                    ? hexpairs::DigitValue(text[at])
                     : (text[at] >= '0' && text[at] <= '9') ? text[at] - '0'
                                                            : -1;
         if (digit < 0)

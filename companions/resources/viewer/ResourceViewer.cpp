@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "ink/InkLevelControl.h"
+#include "monitor/MonitorDlg.h"
+#include "ui/FileVersion.h"
 
 namespace {
 
@@ -99,19 +101,18 @@ PictureSlot g_main{534, nullptr, 0};
 PictureSlot g_anim{589, nullptr, 32};
 
 void SetInks(HWND dlg, const int levels[6], int lowMask, int outMask) {
-    const int ids[6] = {314, 321, 322, 323, 324, 325};
     LONG block[ink::kBlockValues] = {6};
     for (int i = 0; i < 6; ++i)
         block[i + 1] = levels[i];
     for (int i = 0; i < 6; ++i) {
-        SendDlgItemMessageA(dlg, ids[i], ink::kMessage, ink::kSetColour, i + 1);
-        SendDlgItemMessageA(dlg, ids[i], ink::kMessage, ink::kSetLevel,
+        SendDlgItemMessageA(dlg, InkControls[i], ink::kMessage, ink::kSetColour, i + 1);
+        SendDlgItemMessageA(dlg, InkControls[i], ink::kMessage, ink::kSetLevel,
                             reinterpret_cast<LPARAM>(block));
         if (outMask & (1 << i))
-            SendDlgItemMessageA(dlg, ids[i], ink::kMessage, ink::kMarkOut,
+            SendDlgItemMessageA(dlg, InkControls[i], ink::kMessage, ink::kMarkOut,
                                 reinterpret_cast<LPARAM>(block));
         else if (lowMask & (1 << i))
-            SendDlgItemMessageA(dlg, ids[i], ink::kMessage, ink::kMarkLow,
+            SendDlgItemMessageA(dlg, InkControls[i], ink::kMessage, ink::kMarkLow,
                                 reinterpret_cast<LPARAM>(block));
     }
 }
@@ -183,36 +184,13 @@ void FillMonitor(HWND dlg) {
     }
 }
 
-std::string ProductVersion(const char* file) {
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(file, &handle);
-    if (!size)
-        return "";
-    std::vector<BYTE> data(size);
-    if (!GetFileVersionInfoA(file, 0, size, data.data()))
-        return "";
-    WORD* translation = nullptr;
-    UINT len = 0;
-    if (!VerQueryValueA(data.data(), "\\VarFileInfo\\Translation",
-                        reinterpret_cast<void**>(&translation), &len) ||
-        len < 4)
-        return "";
-    char query[64];
-    std::snprintf(query, sizeof query, "\\StringFileInfo\\%04X%04X\\ProductVersion", translation[0],
-                  translation[1]);
-    char* value = nullptr;
-    if (!VerQueryValueA(data.data(), query, reinterpret_cast<void**>(&value), &len) || !value)
-        return "";
-    return value;
-}
-
 void FillVersions(HWND dlg) {
     const std::pair<int, const char*> files[] = {
         {290, "V_CORE12.DLL"}, {291, "V_PQIF07.dll"}, {293, "V_AGNT12.EXE"}};
     for (const auto& [id, file] : files) {
-        const std::string v = ProductVersion(file);
-        if (!v.empty())
-            SetDlgItemTextA(dlg, id, ("Ver. " + v).c_str());
+        char version[ProductVersionSize];
+        if (GetFileProductVersion(file, version))
+            SetDlgItemTextA(dlg, id, (std::string("Ver. ") + version).c_str());
     }
 }
 
