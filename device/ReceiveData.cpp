@@ -1,6 +1,9 @@
 #include "device/ReceiveData.h"
 
+#include <optional>
+
 #include "device/KLApiBinding.h"
+#include "device/SizedRead.h"
 #include "framework/Handles.h"
 
 ReceiveOutcome ReceivePrinterData(int channel, HLOCAL* block) {
@@ -8,23 +11,18 @@ ReceiveOutcome ReceivePrinterData(int channel, HLOCAL* block) {
     if (channel == 0 || !binding.IsInitialized())
         return ReceiveOutcome::Failed;
 
-    int length = 0;
-    int rc = binding.KLReceive(channel, nullptr, &length, 0);
-    if (rc == 0)
+    // The block keeps the size the probe reported, whatever the read claims.
+    std::optional<LocalBuffer> buffer;
+    const SizedRead read = ReadWithSizeProbe(
+        [&](void* data, int* size) { return binding.KLReceive(channel, data, size, 0); }, buffer);
+    if (read.probe == 0)
         return ReceiveOutcome::NoData;
-    if (rc != KL_BUFFER_TOO_SMALL || length <= 0)
+    if (read.stage != SizedRead::ReadDone)
         return ReceiveOutcome::Failed;
-
-    LocalBuffer buffer(static_cast<SIZE_T>(length));
-    if (!buffer)
-        return ReceiveOutcome::Failed;
-    // The library may report a larger size on this call; the block keeps its size.
-    int size = length;
-    rc = binding.KLReceive(channel, buffer.data(), &size, 0);
-    if (rc == 0)
+    if (read.read == 0)
         return ReceiveOutcome::NoData;
-    if (rc < 0)
+    if (read.read < 0)
         return ReceiveOutcome::Failed;
-    *block = buffer.release();
+    *block = buffer->release();
     return ReceiveOutcome::Data;
 }

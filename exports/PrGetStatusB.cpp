@@ -1,10 +1,12 @@
 #include "V_PQIF07.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "device/ChanSel.h"
 #include "device/KLApiBinding.h"
+#include "device/SizedRead.h"
 #include "framework/Handles.h"
 #include "status/NotifyLookup.h"
 #include "status/PrinterKey.h"
@@ -58,6 +60,12 @@ public:
     }
 
 private:
+    auto StatusCall() {
+        return [this](void* buffer, int* size) {
+            return binding_.KLGetStatus(channel_, buffer, size);
+        };
+    }
+
     const char* PrinterKey() {
         if (!keyLooked_) {
             keyLooked_ = true;
@@ -67,34 +75,29 @@ private:
     }
 
     LONG TextReplyFromDevice() {
-        int size = 0;
-        int rc = binding_.KLGetStatus(channel_, nullptr, &size);
-        DebugLog(" Status length (KLAPI) : %d\n", size);
-        DebugLog(" (KLGetStatu() : %d)\n", rc);
-        if (rc == 0)
+        std::optional<LocalBuffer> buffer;
+        const SizedRead read = ReadWithSizeProbe(StatusCall(), buffer);
+        DebugLog(" Status length (KLAPI) : %d\n", read.size);
+        DebugLog(" (KLGetStatu() : %d)\n", read.probe);
+        if (read.probe == 0)
             return 0;
-        if (rc == KL_CHANNEL_IN_USE)
+        if (read.probe == KL_CHANNEL_IN_USE)
             return -1;
         // "Too small" without a size to allocate is a broken answer, as on the record path.
-        if (rc != KL_BUFFER_TOO_SMALL || size <= 0)
+        if (read.stage == SizedRead::Probed)
             return Failure();
-        LocalBuffer buffer(static_cast<SIZE_T>(size));
-        if (!buffer)
+        if (read.stage == SizedRead::NoBlock)
             return -1;
-        int got = size;
-        rc = binding_.KLGetStatus(channel_, buffer.data(), &got);
-        // The library may report more than it was given room for; never read past the block.
-        const int length = got < 0 ? 0 : (got > size ? size : got);
-        DebugLog(" Printer status (KLAPI) : %.*s\n", length,
-                 reinterpret_cast<const char*>(buffer.data()));
-        DebugLog(" (KLGetStatus() : %d)\n", rc);
-        if (rc == KL_CHANNEL_IN_USE)
+        DebugLog(" Printer status (KLAPI) : %.*s\n", static_cast<int>(read.length),
+                 reinterpret_cast<const char*>(buffer->data()));
+        DebugLog(" (KLGetStatus() : %d)\n", read.read);
+        if (read.read == KL_CHANNEL_IN_USE)
             return -1;
-        if (rc == 0)
+        if (read.read == 0)
             return 0;
-        if (rc < 0)
+        if (read.read < 0)
             return Failure();
-        return Decode(buffer, static_cast<DWORD>(length));
+        return Decode(*buffer, read.length);
     }
 
     // With no channel, a reply text stored under the debug key stands in for the device.
@@ -149,27 +152,20 @@ private:
 
     // Replies of the record layout are only stored, for the monitor window.
     LONG RecordReply() {
-        int size = 0;
-        int rc = binding_.KLGetStatus(channel_, nullptr, &size);
-        if (rc == 0)
+        std::optional<LocalBuffer> buffer;
+        const SizedRead read = ReadWithSizeProbe(StatusCall(), buffer);
+        if (read.probe == 0)
             return 0;
-        if (rc == KL_CHANNEL_IN_USE)
+        if (read.probe == KL_CHANNEL_IN_USE)
             return -1;
-        if (rc == KL_BUFFER_TOO_SMALL && size > 0) {
-            LocalBuffer buffer(static_cast<SIZE_T>(size));
-            if (buffer) {
-                int got = size;
-                rc = binding_.KLGetStatus(channel_, buffer.data(), &got);
-                if (rc == 0)
-                    return 0;
-                if (rc == KL_CHANNEL_IN_USE)
-                    return -1;
-                if (rc > 0) {
-                    const int length = got < 0 ? 0 : (got > size ? size : got);
-                    if (const char* key = PrinterKey())
-                        static_cast<void>(
-                            StoreRawStatusAt(key, buffer.data(), static_cast<DWORD>(length)));
-                }
+        if (read.stage == SizedRead::ReadDone) {
+            if (read.read == 0)
+                return 0;
+            if (read.read == KL_CHANNEL_IN_USE)
+                return -1;
+            if (read.read > 0) {
+                if (const char* key = PrinterKey())
+                    static_cast<void>(StoreRawStatusAt(key, buffer->data(), read.length));
             }
         }
         const LONG code = FailureCode();

@@ -37,7 +37,7 @@ int CMonitorDlg::HasCurrentJob() {
 }
 
 void CMonitorDlg::ShowJobWindow() {
-    m_bKeepHidden = 0;
+    m_bKeepHidden = false;
     if (!IsWindowVisible()) {
         ShowView3Topmost();
         ShowWindow(SW_SHOWNOACTIVATE);
@@ -51,73 +51,82 @@ void CMonitorDlg::ProgressTick() {
 
     if (m_View == VIEW_DETAIL && HasCurrentJob())
         SwitchView(IsNotifyStatus(m_StatusNumber) ? VIEW_POPUP : VIEW_PROGRESS, FALSE);
-
-    if (m_View == VIEW_POPUP) {
-        JobInfo record = {};
-        if (!m_pJobMonitor->GetJobInfo(&record)) {
-            if (m_bCancelPopup) {
-                m_bCancelPopup = 0;
-                ::EnableWindow(GetDlgItem(IDC_CANCEL_POPUP), TRUE);
-            }
-            SwitchView(VIEW_DETAIL, FALSE);
-        } else if (record.jobId != m_CurrentJob.jobId) {
-            if (m_bCancelPopup) {
-                m_bCancelPopup = 0;
-                ::EnableWindow(GetDlgItem(IDC_CANCEL_POPUP), TRUE);
-                SwitchView(VIEW_PROGRESS, FALSE);
-            } else {
-                m_DocumentPopup.SetFittedText(JobDocumentText(record).c_str());
-            }
-            m_CurrentJob.jobId = record.jobId;
-        }
-    }
-
+    if (m_View == VIEW_POPUP)
+        FollowJobInPopup();
     if (m_View != VIEW_PROGRESS)
         return;
 
     JobInfo record = {};
-    const bool present = m_pJobMonitor->GetJobInfo(&record) != 0;
-    if (present) {
-        if (m_CurrentJob.jobId == 0 || m_CurrentJob.jobId == record.jobId || m_bCancelPM) {
-            DebugLog(" Job ID : %d\n", static_cast<int>(record.jobId));
-            DebugLog(" Job Status : %x\n", static_cast<unsigned>(record.state));
-            DebugLog(" Sheet : %d/%d\n", static_cast<int>(record.value102[0]),
-                     static_cast<int>(record.value102[1]));
-            DebugLog(" Progress : %d/%d\n", static_cast<int>(record.value103[0]),
-                     static_cast<int>(record.value103[1]));
-            ShowJob(record);
-            if (m_CurrentJob.jobId != record.jobId) {
-                m_bCancelPM = 0;
-                ::EnableWindow(GetDlgItem(IDC_CANCEL_PM), TRUE);
-                ::EnableWindow(GetDlgItem(IDC_PAUSE), TRUE);
-            }
-        } else {
-            // Another job is printed now: the previous one has finished.
-            m_CurrentJob.has104 = 1;
-            m_CurrentJob.value104 = 0;
-            m_CurrentJob.value103[0] = 100;
-            m_CurrentJob.value103[1] = 100;
-            DebugLog(" Job completion (Next job)");
-            ShowJob(m_CurrentJob);
-        }
-        m_CurrentJob = record;
-        ShowJobWindow();
-        return;
-    }
-
-    if (m_CurrentJob.jobId != 0 && !m_bCancelPM) {
+    if (m_pJobMonitor->GetJobInfo(&record)) {
+        FollowJobInProgress(record);
+    } else if (m_CurrentJob.jobId != 0 && !m_bCancelPM) {
         // The job has ended: shown complete once; the view stays as it is.
-        m_CurrentJob.has104 = 1;
-        m_CurrentJob.value104 = 0;
-        m_CurrentJob.value103[0] = 100;
-        m_CurrentJob.value103[1] = 100;
-        DebugLog(" Job completion (End job)\n");
-        ShowJob(m_CurrentJob);
+        ShowJobComplete(" Job completion (End job)\n");
         m_CurrentJob = JobInfo{};
+    } else {
+        AwaitNextJob();
+    }
+}
+
+// The popup shows the document of the current job; a cancelled job gives way
+// to the next one's progress, and the end of all jobs to the detail view.
+void CMonitorDlg::FollowJobInPopup() {
+    JobInfo record = {};
+    const bool present = m_pJobMonitor->GetJobInfo(&record) != 0;
+    if (present && record.jobId == m_CurrentJob.jobId)
+        return;
+    const bool cancelled = m_bCancelPopup != 0;
+    if (cancelled) {
+        m_bCancelPopup = false;
+        ::EnableWindow(GetDlgItem(IDC_CANCEL_POPUP), TRUE);
+    }
+    if (!present) {
+        SwitchView(VIEW_DETAIL, FALSE);
         return;
     }
+    if (cancelled)
+        SwitchView(VIEW_PROGRESS, FALSE);
+    else
+        m_DocumentPopup.SetFittedText(JobDocumentText(record).c_str());
+    m_CurrentJob.jobId = record.jobId;
+}
 
-    m_bCancelPM = 0;
+void CMonitorDlg::FollowJobInProgress(const JobInfo& record) {
+    if (m_CurrentJob.jobId == 0 || m_CurrentJob.jobId == record.jobId || m_bCancelPM) {
+        DebugLog(" Job ID : %d\n", static_cast<int>(record.jobId));
+        DebugLog(" Job Status : %x\n", static_cast<unsigned>(record.state));
+        DebugLog(" Sheet : %d/%d\n", static_cast<int>(record.value102[0]),
+                 static_cast<int>(record.value102[1]));
+        DebugLog(" Progress : %d/%d\n", static_cast<int>(record.value103[0]),
+                 static_cast<int>(record.value103[1]));
+        ShowJob(record);
+        if (m_CurrentJob.jobId != record.jobId) {
+            m_bCancelPM = false;
+            ::EnableWindow(GetDlgItem(IDC_CANCEL_PM), TRUE);
+            ::EnableWindow(GetDlgItem(IDC_PAUSE), TRUE);
+        }
+    } else {
+        // Another job is printed now: the previous one has finished.
+        ShowJobComplete(" Job completion (Next job)");
+    }
+    m_CurrentJob = record;
+    ShowJobWindow();
+}
+
+// Draws the current job as finished: full bar, no time left.
+void CMonitorDlg::ShowJobComplete(const char* logLine) {
+    m_CurrentJob.has104 = 1;
+    m_CurrentJob.value104 = 0;
+    m_CurrentJob.value103[0] = 100;
+    m_CurrentJob.value103[1] = 100;
+    DebugLog("%s", logLine);
+    ShowJob(m_CurrentJob);
+}
+
+// No job to show: back to the start view, or, for a window started as the
+// meter, closed after the last job or hidden until the next one starts.
+void CMonitorDlg::AwaitNextJob() {
+    m_bCancelPM = false;
     ::EnableWindow(GetDlgItem(IDC_CANCEL_PM), TRUE);
     ::EnableWindow(GetDlgItem(IDC_PAUSE), FALSE);
     ClearJob();
@@ -216,7 +225,7 @@ void CMonitorDlg::OnCancelPopup() {
         return;
     if (m_pJobMonitor)
         m_pJobMonitor->RequestCommand(m_CurrentJob.jobId, kCommandCancel);
-    m_bCancelPopup = 1;
+    m_bCancelPopup = true;
     ::EnableWindow(GetDlgItem(IDC_CANCEL_POPUP), FALSE);
 }
 
@@ -225,7 +234,7 @@ void CMonitorDlg::OnCancelProgress() {
         return;
     if (m_pJobMonitor)
         m_pJobMonitor->RequestCommand(m_CurrentJob.jobId, kCommandCancel);
-    m_bCancelPM = 1;
+    m_bCancelPM = true;
     ::EnableWindow(GetDlgItem(IDC_CANCEL_PM), FALSE);
     ::EnableWindow(GetDlgItem(IDC_PAUSE), FALSE);
 }

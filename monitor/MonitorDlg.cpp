@@ -64,7 +64,7 @@ int CMonitorDlg::Run(const char* printerName, const char* portName, const char* 
     m_Model = model ? model : "";
     m_SettingsFile = settingsFile ? settingsFile : "";
     m_pExtra = extra;
-    m_bByPort = m_PrinterName.empty() ? 1 : 0;
+    m_bByPort = m_PrinterName.empty();
 
     char key[PrinterKeyPathSize] = {};
     const int found = m_bByPort ? FindPrinterKey(m_PortName.c_str(), SelectByPort, key)
@@ -128,40 +128,72 @@ BOOL CMonitorDlg::OnInitDialog() {
                    static_cast<int32_t>(reinterpret_cast<INT_PTR>(m_hWnd)), 1);
     DebugLog("%s", SetUpLine(m_StartView));
 
-    char pictureLibrary[SettingsStringSize] = {};
-    if (SettingsGetString(m_SettingsFile.c_str(), m_Model.c_str(), "BMPDLL", pictureLibrary) == 0) {
-        // Only its bitmaps and icons are used: none of its code runs.
-        m_hPictureModule =
-            LoadResourceLibrary(pictureLibrary, DriverInstallFolder(m_Values.commonKeyPath))
-                .release();
-        if (m_hPictureModule) {
-            m_Picture.SetPictureModule(m_hPictureModule);
-            m_Animation.SetPictureModule(m_hPictureModule);
-        }
-    }
+    LoadPictureModule();
+    ReadDebugSetting();
+    m_pSound = std::make_unique<SoundTable>(m_Model.c_str());
+    if (!m_pSound->IsReady())
+        m_pSound.reset();
+    SetUpSystemMenu();
+    SetUpWindowIcon();
 
+    m_MessageText.Load(MessageGettingStatus);
+    SetMessageText(m_MessageText.Text());
+    SetInitialInks();
+    m_Progress.SetBarColor(::GetSysColor(COLOR_ACTIVECAPTION), FALSE);
+    m_Progress.SetBackColor(RGB(255, 255, 255), FALSE);
+    ClearJob();
+    m_Picture.SetBlitSize(109, 86);
+    SetPictureKind(m_PictureKind, 0);
+
+    RememberLayout();
+    EnterStartView();
+    if (m_bStatusTimerOn)
+        m_StatusTimer = SetTimer(StatusTimerId, StatusFirstDelay);
+    if (m_bProgressTimerOn)
+        m_ProgressTimer = SetTimer(ProgressTimerId, ProgressFirstDelay);
+    return FALSE;
+}
+
+// The model's picture library, when its settings name one.
+void CMonitorDlg::LoadPictureModule() {
+    char pictureLibrary[SettingsStringSize] = {};
+    if (SettingsGetString(m_SettingsFile.c_str(), m_Model.c_str(), "BMPDLL", pictureLibrary) != 0)
+        return;
+    // Only its bitmaps and icons are used: none of its code runs.
+    m_hPictureModule =
+        LoadResourceLibrary(pictureLibrary, DriverInstallFolder(m_Values.commonKeyPath)).release();
+    if (m_hPictureModule) {
+        m_Picture.SetPictureModule(m_hPictureModule);
+        m_Animation.SetPictureModule(m_hPictureModule);
+    }
+}
+
+// The model's "Debug" setting: replies from the debug key, jobs from the registry.
+void CMonitorDlg::ReadDebugSetting() {
     int debug = 0;
     if (SettingsGetInt(m_SettingsFile.c_str(), m_Model.c_str(), "Debug", &debug) != 0)
         debug = 0;
     m_bDebug = debug;
     if (m_pJobMonitor)
         m_pJobMonitor->SetRegistryMode(m_bDebug);
+}
 
-    m_pSound = std::make_unique<SoundTable>(m_Model.c_str());
-    if (!m_pSound->IsReady())
-        m_pSound.reset();
-
-    if (HMENU menu = GetSystemMenu(FALSE)) {
-        ResText about;
-        about.Load(kAboutTextId);
-        if (*about.Text()) {
-            ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-            ::AppendMenuA(menu, MF_STRING, kAboutCommand, about.Text());
-        }
-        ::DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
-        ::DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+// An "about" item when the resources have a text for it; no sizing, no maximising.
+void CMonitorDlg::SetUpSystemMenu() {
+    HMENU menu = GetSystemMenu(FALSE);
+    if (!menu)
+        return;
+    ResText about;
+    about.Load(kAboutTextId);
+    if (*about.Text()) {
+        ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuA(menu, MF_STRING, kAboutCommand, about.Text());
     }
+    ::DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
+    ::DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+}
 
+void CMonitorDlg::SetUpWindowIcon() {
     HINSTANCE resources = m_hResource ? m_hResource : AfxGetResourceHandle();
     // The window's own icon, destroyed with it (see BMP256Ctrl::SetIcon).
     m_WindowIcon.reset(static_cast<HICON>(
@@ -170,18 +202,10 @@ BOOL CMonitorDlg::OnInitDialog() {
         SetIcon(m_WindowIcon.get(), TRUE);
         SetIcon(m_WindowIcon.get(), FALSE);
     }
+}
 
-    m_MessageText.Load(MessageGettingStatus);
-    SetMessageText(m_MessageText.Text());
-    SetInitialInks();
-
-    m_Progress.SetBarColor(::GetSysColor(COLOR_ACTIVECAPTION), FALSE);
-    m_Progress.SetBackColor(RGB(255, 255, 255), FALSE);
-    ClearJob();
-
-    m_Picture.SetBlitSize(109, 86);
-    SetPictureKind(m_PictureKind, 0);
-
+// Places at set-up: the popup and detail views put the message control back from these.
+void CMonitorDlg::RememberLayout() {
     GetWindowRect(&m_WindowRect);
     auto clientPlace = [this](int id, RECT* rect) {
         HWND control = GetDlgItem(id);
@@ -191,31 +215,28 @@ BOOL CMonitorDlg::OnInitDialog() {
         ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(rect), 2);
     };
     clientPlace(IDC_MESSAGE, &m_TextRect);
+}
 
+// The popup starts from the last stored status and the meter hidden until a job shows.
+void CMonitorDlg::EnterStartView() {
     switch (m_StartView) {
     case VIEW_POPUP:
-        m_bSavePosition = 1;
+        m_bSavePosition = true;
         LoadStoredStatus();
         SwitchView(VIEW_POPUP, FALSE);
         break;
     case VIEW_DETAIL:
-        m_bSavePosition = 0;
+        m_bSavePosition = false;
         SwitchView(VIEW_DETAIL, TRUE);
         break;
     case VIEW_PROGRESS:
-        m_bSavePosition = 1;
-        m_bKeepHidden = 1;
+        m_bSavePosition = true;
+        m_bKeepHidden = true;
         SwitchView(VIEW_PROGRESS, FALSE);
         break;
     default:
         break;
     }
-
-    if (m_bStatusTimerOn)
-        m_StatusTimer = SetTimer(StatusTimerId, StatusFirstDelay);
-    if (m_bProgressTimerOn)
-        m_ProgressTimer = SetTimer(ProgressTimerId, ProgressFirstDelay);
-    return FALSE;
 }
 
 void CMonitorDlg::SetMessageText(const char* text) {
@@ -348,7 +369,7 @@ void CMonitorDlg::OnOK() {
     }
     // Jobs remain: the window turns into the (hidden) progress meter instead.
     m_StartView = VIEW_PROGRESS;
-    m_bSavePosition = 1;
+    m_bSavePosition = true;
     ShowWindow(SW_HIDE);
     ClearJob();
     m_CurrentJob = JobInfo{};
@@ -401,7 +422,7 @@ LRESULT CMonitorDlg::OnShowDetail() {
         SetMessageText(m_MessageText.Text());
         SetPictureKind(PictureKindReady, 0);
         SetInitialInks();
-        m_bSavePosition = 0;
+        m_bSavePosition = false;
         SwitchView(VIEW_DETAIL, TRUE);
     }
     return 0;

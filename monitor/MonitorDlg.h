@@ -132,11 +132,24 @@ protected:
     LRESULT OnSetupResult(WPARAM wParam, LPARAM lParam);
     void SetInitialInks();
     void SetMessageText(const char* text);
+    void LoadPictureModule();
+    void ReadDebugSetting();
+    void SetUpSystemMenu();
+    void SetUpWindowIcon();
+    void RememberLayout();
+    void EnterStartView();
 
     // Views and placement (MonitorViews.cpp).
     void SwitchView(int view, BOOL defaultPlace);
+    std::string ViewCaption(int view) const;
+    void ShowViewControls(int view);
+    void SetViewSystemMenu(int view);
+    void EnterAlertView(int view);
+    void EnterProgressView();
     SIZE GetViewSize(int view) const;
     void PlaceWindow(int view, BOOL defaultPlace);
+    bool ReadStoredPosition(std::int64_t* x, std::int64_t* y) const;
+    void FitMessageToView(int view);
     int ShowInkArea(BOOL show);
     void ShowView3Topmost();
     void OnMove();
@@ -148,8 +161,14 @@ protected:
     // Status refresh (StatusRefresh.cpp).
     LRESULT OnTimer(WPARAM timerId, LPARAM lParam);
     void StatusTick();
+    int CheckWhilePrinting();
+    int CheckWhileIdle();
+    bool OpenStatusChannel();
+    void ShowCheckFailure(int iResult);
+    void FollowStatusInProgressView();
     LRESULT OnKLAPIStatus(LPARAM channel);
     int GetPrinterStatus(int fromRegistry);
+    int ShowReadReply(int result, const BYTE* reply, DWORD length);
     int ShowStatus(int result, int statusNumber, std::uint32_t mask);
     int ShowSpecialStatus(DWORD length, int statusNumber);
     void SetPictureKind(int kind, std::uint32_t mask);
@@ -169,6 +188,10 @@ protected:
 
     // Job progress (JobProgress.cpp).
     void ProgressTick();
+    void FollowJobInPopup();
+    void FollowJobInProgress(const JobInfo& record);
+    void ShowJobComplete(const char* logLine);
+    void AwaitNextJob();
     void ShowJob(const JobInfo& record);
     void ClearJob();
     int HasCurrentJob();

@@ -45,22 +45,70 @@ const char* SwitchLine(int view) {
     }
 }
 
+// The screen the window is placed on: the full-screen area with the caption row.
+SIZE PlacementScreen() {
+    SIZE screen = {::GetSystemMetrics(SM_CXFULLSCREEN),
+                   ::GetSystemMetrics(SM_CYFULLSCREEN) + ::GetSystemMetrics(SM_CYCAPTION)};
+    // Without a taskbar the sum above can exceed the screen, which would put the
+    // meter's bottom rows off screen: never beyond the work area.
+    RECT work = {};
+    if (::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
+        if (work.right > 0 && work.right < screen.cx)
+            screen.cx = work.right;
+        if (work.bottom > 0 && work.bottom < screen.cy)
+            screen.cy = work.bottom;
+    }
+    return screen;
+}
+
+// Popup and detail are centred, the meter sits in the bottom-right corner.
+bool DefaultPlace(int view, SIZE screen, SIZE size, const RECT& current, POINT* place) {
+    if (view == VIEW_POPUP || view == VIEW_DETAIL) {
+        place->x = (screen.cx - (current.right - current.left)) / 2;
+        place->y = (screen.cy - (current.bottom - current.top)) / 2;
+        return true;
+    }
+    if (view == VIEW_PROGRESS) {
+        place->x = screen.cx - size.cx;
+        place->y = screen.cy - size.cy;
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void CMonitorDlg::SwitchView(int view, BOOL defaultPlace) {
     if (view == m_View || view < VIEW_POPUP || view > VIEW_PROGRESS)
         return;
 
-    std::string caption;
-    if (view == VIEW_PROGRESS) {
-        caption = m_bByPort ? m_PortName : m_PrinterName + " - " + m_PortName;
-    } else {
-        ResText title;
-        title.Load(kCaptionId);
-        caption = std::string(title.Text()) + " : " + DisplayName();
-    }
-    SetWindowText(caption);
+    SetWindowText(ViewCaption(view));
+    ShowViewControls(view);
+    SetViewSystemMenu(view);
+    if (view == VIEW_PROGRESS)
+        EnterProgressView();
+    else
+        EnterAlertView(view);
 
+    m_View = view;
+    PlaceWindow(view, defaultPlace);
+
+    if (view == VIEW_PROGRESS)
+        ShowView3Topmost();
+    else
+        SetForegroundWindow();
+    DebugLog("%s", SwitchLine(view));
+}
+
+std::string CMonitorDlg::ViewCaption(int view) const {
+    if (view == VIEW_PROGRESS)
+        return m_bByPort ? m_PortName : m_PrinterName + " - " + m_PortName;
+    ResText title;
+    title.Load(kCaptionId);
+    return std::string(title.Text()) + " : " + DisplayName();
+}
+
+void CMonitorDlg::ShowViewControls(int view) {
     const int index = view - 1;
     for (const ViewControl& control : kViewControls) {
         HWND item = GetDlgItem(control.id);
@@ -69,7 +117,10 @@ void CMonitorDlg::SwitchView(int view, BOOL defaultPlace) {
         ::ShowWindow(item, control.shown[index] ? SW_SHOW : SW_HIDE);
         ::EnableWindow(item, control.enabled[index] ? TRUE : FALSE);
     }
+}
 
+// Only the detail view closes from the menu; only the meter minimises.
+void CMonitorDlg::SetViewSystemMenu(int view) {
     if (HMENU menu = GetSystemMenu(FALSE)) {
         ::EnableMenuItem(menu, SC_CLOSE,
                          MF_BYCOMMAND | (view == VIEW_DETAIL ? MF_ENABLED : MF_GRAYED));
@@ -80,31 +131,25 @@ void CMonitorDlg::SwitchView(int view, BOOL defaultPlace) {
         ModifyStyle(0, WS_MINIMIZEBOX);
     else
         ModifyStyle(WS_MINIMIZEBOX, 0);
+}
 
-    if (view != VIEW_PROGRESS) {
-        if (IsIconic())
-            ShowWindow(SW_RESTORE);
-        m_bKeepHidden = 0;
-        ShowWindow(SW_SHOW);
-        ShowInkArea(TRUE);
-        if (HWND focus = GetDlgItem(view == VIEW_POPUP ? IDC_CANCEL_POPUP : IDOK))
-            ::SetFocus(focus);
-        m_Animation.StopAnimation();
-    } else {
-        if (!m_bStatusTimerOn)
-            ShowInkArea(FALSE);
-        m_Animation.SetBlitSize(100, 85);
-        m_Animation.SetAnimation(3, kProgressFrames);
-    }
+// Popup and detail are shown at once, restored, with the ink area and the focus on their button.
+void CMonitorDlg::EnterAlertView(int view) {
+    if (IsIconic())
+        ShowWindow(SW_RESTORE);
+    m_bKeepHidden = false;
+    ShowWindow(SW_SHOW);
+    ShowInkArea(TRUE);
+    if (HWND focus = GetDlgItem(view == VIEW_POPUP ? IDC_CANCEL_POPUP : IDOK))
+        ::SetFocus(focus);
+    m_Animation.StopAnimation();
+}
 
-    m_View = view;
-    PlaceWindow(view, defaultPlace);
-
-    if (view == VIEW_PROGRESS)
-        ShowView3Topmost();
-    else
-        SetForegroundWindow();
-    DebugLog("%s", SwitchLine(view));
+void CMonitorDlg::EnterProgressView() {
+    if (!m_bStatusTimerOn)
+        ShowInkArea(FALSE);
+    m_Animation.SetBlitSize(100, 85);
+    m_Animation.SetAnimation(3, kProgressFrames);
 }
 
 // Brings the window to the top without activating it and without leaving it topmost.
@@ -126,56 +171,46 @@ SIZE CMonitorDlg::GetViewSize(int view) const {
 }
 
 void CMonitorDlg::PlaceWindow(int view, BOOL defaultPlace) {
-    int screenWidth = ::GetSystemMetrics(SM_CXFULLSCREEN);
-    int screenHeight = ::GetSystemMetrics(SM_CYFULLSCREEN) + ::GetSystemMetrics(SM_CYCAPTION);
-    // Without a taskbar the sum above can exceed the screen, which would put the
-    // meter's bottom rows off screen: never beyond the work area.
-    RECT work = {};
-    if (::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
-        if (work.right > 0 && work.right < screenWidth)
-            screenWidth = work.right;
-        if (work.bottom > 0 && work.bottom < screenHeight)
-            screenHeight = work.bottom;
-    }
+    const SIZE screen = PlacementScreen();
     const SIZE size = GetViewSize(view);
     RECT current = {};
     GetWindowRect(&current);
-
-    int defaultX = 0;
-    int defaultY = 0;
-    if (view == VIEW_POPUP || view == VIEW_DETAIL) {
-        defaultX = (screenWidth - (current.right - current.left)) / 2;
-        defaultY = (screenHeight - (current.bottom - current.top)) / 2;
-    } else if (view == VIEW_PROGRESS) {
-        defaultX = screenWidth - size.cx;
-        defaultY = screenHeight - size.cy;
-    } else {
+    POINT fallback = {};
+    if (!DefaultPlace(view, screen, size, current, &fallback))
         return;
-    }
 
     std::int64_t wantedX = current.left;
     std::int64_t wantedY = current.top;
-    if (m_bSavePosition) {
-        Registry target(HKEY_CURRENT_USER, m_TargetKey.c_str(), false, KEY_ALL_ACCESS);
-        if (m_TargetKey.empty() || !target.IsOpen())
-            return;
-        // Stored as 32-bit values; a window left of or above the screen has negative ones.
-        wantedX = static_cast<LONG>(target.GetDword("PopupPOSX", kPositionMissing));
-        wantedY = static_cast<LONG>(target.GetDword("PopupPOSY", kPositionMissing));
-    }
+    if (m_bSavePosition && !ReadStoredPosition(&wantedX, &wantedY))
+        return;
 
     bool fellBackX = true;
     bool fellBackY = true;
-    int x = defaultX;
-    int y = defaultY;
+    int x = fallback.x;
+    int y = fallback.y;
     if (!defaultPlace) {
-        x = ChooseStoredCoordinate(wantedX, defaultX, screenWidth, size.cx, &fellBackX);
-        y = ChooseStoredCoordinate(wantedY, defaultY, screenHeight, size.cy, &fellBackY);
+        x = ChooseStoredCoordinate(wantedX, fallback.x, screen.cx, size.cx, &fellBackX);
+        y = ChooseStoredCoordinate(wantedY, fallback.y, screen.cy, size.cy, &fellBackY);
     }
     SetWindowPos(nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     if (m_bSavePosition && (fellBackX || fellBackY))
         WriteStoredPosition(x, y);
+    FitMessageToView(view);
+}
 
+// False when the target key cannot be opened: the window is then not moved.
+bool CMonitorDlg::ReadStoredPosition(std::int64_t* x, std::int64_t* y) const {
+    Registry target(HKEY_CURRENT_USER, m_TargetKey.c_str(), false, KEY_ALL_ACCESS);
+    if (m_TargetKey.empty() || !target.IsOpen())
+        return false;
+    // Stored as 32-bit values; a window left of or above the screen has negative ones.
+    *x = static_cast<LONG>(target.GetDword("PopupPOSX", kPositionMissing));
+    *y = static_cast<LONG>(target.GetDword("PopupPOSY", kPositionMissing));
+    return true;
+}
+
+// The popup's message keeps its place; the detail view's reaches up to the picture's top.
+void CMonitorDlg::FitMessageToView(int view) {
     HWND message = GetDlgItem(IDC_MESSAGE);
     if (!message)
         return;

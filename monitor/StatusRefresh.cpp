@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "device/ChanSel.h"
 #include "device/KLApiBinding.h"
+#include "device/SizedRead.h"
 #include "support/SettingsFile.h"
 #include "framework/Handles.h"
 #include "jobs/JobMonitor.h"
@@ -39,6 +41,138 @@ struct LockedBlock {
     LockedGlobal locked; // unlocked before the block is freed
 };
 
+bool JobMappingExists(const std::string& name) {
+    // Only its existence counts: the handle is closed at once.
+    UniqueKernelHandle mapping(::OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name.c_str()));
+    return static_cast<bool>(mapping);
+}
+
+// A status reply as read from one source: result 1 with the reply in the
+// block, 0 for nothing to show yet, below 0 for a failed read.
+struct ReplyRead {
+    int result = 0;
+    std::optional<LockedBlock> block;
+    DWORD length = 0;
+
+    const BYTE* Data() const { return block && *block ? block->data() : nullptr; }
+    const char* Text() const { return Data() ? reinterpret_cast<const char*>(Data()) : ""; }
+};
+
+// The fixed reply of the debug key. False when its block could not be allocated.
+bool ReadDebugReply(ReplyRead& read) {
+    Registry debug(HKEY_LOCAL_MACHINE, DebugReplyKeyPath);
+    const std::string text = debug.GetString("Status", "", kRegistryStringSize);
+    if (text.empty()) {
+        read.result = -1;
+        return true;
+    }
+    read.block.emplace(text.size());
+    if (!*read.block)
+        return false;
+    std::memcpy(read.block->data(), text.data(), text.size());
+    read.length = static_cast<DWORD>(text.size());
+    read.result = 1;
+    return true;
+}
+
+// The reply the status query stored in the printer's key while it prints.
+void ReadStoredReply(const char* printer, const char* port, ReplyRead& read) {
+    DWORD size = 0;
+    read.result = ReadRawStatus(printer, port, nullptr, 0, &size);
+    if (read.result == 1) {
+        read.block.emplace(size);
+        read.result =
+            *read.block ? ReadRawStatus(printer, port, read.block->data(), size, &read.length) : -1;
+    }
+    DebugLog("\n Printer status (Registry) : %.*s\n", static_cast<int>(read.length), read.Text());
+}
+
+// The printer's reply on the open status channel; a positive size probe also
+// means data is waiting. False when its block could not be allocated.
+bool ReadDeviceReply(KLApiBinding* binding, int channel, ReplyRead& read) {
+    read.result = -1;
+    if (binding && binding->IsInitialized()) {
+        const SizedRead probed = ReadWithSizeProbe(
+            [&](void* buffer, int* size) { return binding->KLGetStatus(channel, buffer, size); },
+            read.block, ProbeReads::OnTooSmallOrData);
+        if (probed.stage == SizedRead::NoBlock)
+            return false;
+        if (probed.stage == SizedRead::ReadDone)
+            read.result = probed.read == 0 ? 0 : (probed.read < 0 ? -1 : 1);
+        else
+            read.result = probed.probe == 0 ? 0 : -1;
+        read.length = probed.length;
+    }
+    DebugLog("\n Printer status (KLAPI) : %.*s\n", static_cast<int>(read.length), read.Text());
+    return true;
+}
+
+void EnableControl(HWND dialog, int id, bool on) {
+    if (HWND control = ::GetDlgItem(dialog, id))
+        ::EnableWindow(control, on ? TRUE : FALSE);
+}
+
+void DisableInkArea(HWND dialog) {
+    EnableControl(dialog, IDC_INK_CAPTION, false);
+    for (int id : InkControls)
+        EnableControl(dialog, id, false);
+}
+
+// The controls draw levels of 0 to 100.
+void ClampInkLevel(PrinterStatus& reply, int ink) {
+    if (reply.inkLevel[ink] != InkLevelUnknown && reply.inkLevel[ink] > kMaxInkLevel)
+        reply.inkLevel[ink] = kMaxInkLevel;
+}
+
+void PutInkLevels(PrinterStatus& reply, LONG* block) {
+    for (int ink = 0; ink < InkCount; ++ink) {
+        ClampInkLevel(reply, ink);
+        block[1 + ink] = reply.inkLevel[ink];
+    }
+}
+
+// The first ink has a control of its own; the other five are shown only together.
+void ShowReportedLevels(HWND dialog, PrinterStatus& reply) {
+    LONG block[InkBlockSize] = {InkCount};
+    const auto blockParam = reinterpret_cast<LPARAM>(block);
+    EnableControl(dialog, IDC_INK_CAPTION, true);
+    if (reply.inkLevel[0] == InkLevelUnknown) {
+        EnableControl(dialog, IDC_INK_1, false);
+    } else {
+        ClampInkLevel(reply, 0);
+        block[1] = reply.inkLevel[0];
+        EnableControl(dialog, IDC_INK_1, true);
+        ::SendDlgItemMessageA(dialog, IDC_INK_1, WM_USER, INK_SET_LEVELS, blockParam);
+    }
+    bool known = true;
+    for (int ink = 1; ink < InkCount; ++ink)
+        known = known && reply.inkLevel[ink] != InkLevelUnknown;
+    if (known)
+        PutInkLevels(reply, block);
+    for (int i = 1; i < InkCount; ++i) {
+        EnableControl(dialog, InkControls[i], known);
+        if (known)
+            ::SendDlgItemMessageA(dialog, InkControls[i], WM_USER, INK_SET_LEVELS, blockParam);
+    }
+}
+
+void MarkInkWarnings(HWND dialog, PrinterStatus& reply, std::uint32_t mask) {
+    LONG block[InkBlockSize] = {InkCount};
+    PutInkLevels(reply, block);
+    for (int ink = 0; ink < InkCount; ++ink) {
+        WPARAM mark = 0;
+        if (mask & AllInksBit)
+            mark = INK_SET_EMPTY;
+        else if (mask & (0x0040u << ink))
+            mark = INK_SET_EMPTY;
+        else if (mask & (0x0001u << ink))
+            mark = INK_SET_WARNING;
+        if (mark)
+            ::SendDlgItemMessageA(dialog, InkControls[ink], WM_USER, mark,
+                                  reinterpret_cast<LPARAM>(block));
+    }
+}
+
 } // namespace
 
 int CMonitorDlg::GetIdleInterval() {
@@ -55,7 +189,7 @@ LRESULT CMonitorDlg::OnTimer(WPARAM timerId, LPARAM lParam) {
     // A tick that arrives while another runs (inside a message box) is dropped.
     if (m_bInTimer)
         return 0;
-    m_bInTimer = 1;
+    m_bInTimer = true;
     if (progress) {
         KillTimer(ProgressTimerId);
         m_ProgressTimer = 0;
@@ -71,7 +205,7 @@ LRESULT CMonitorDlg::OnTimer(WPARAM timerId, LPARAM lParam) {
             m_StatusTimer =
                 SetTimer(StatusTimerId, m_bPrinting ? PrintingInterval : seconds * 1000);
     }
-    m_bInTimer = 0;
+    m_bInTimer = false;
     return 0;
 }
 
@@ -79,96 +213,108 @@ void CMonitorDlg::StatusTick() {
     if (m_Recovery.AwaitsTool())
         return;
 
-    int iResult = 1;
-    UniqueKernelHandle mapping(
-        ::OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, m_JobMapName.c_str()));
-    const char* printer = m_PrinterName.c_str();
-    const char* port = m_PortName.c_str();
-    if (mapping) {
-        mapping.reset();
-        m_bPrinting = 1;
-        switch (ReadComStatus(printer, port)) {
-        case 0:
-            iResult = -1;
-            break;
-        case 1:
-            m_bModelVerified = 1;
-            WriteComStatus(printer, port, 2);
-            break;
-        case 3:
-            iResult = -2;
-            break;
-        case 4:
-            iResult = -3;
-            break;
-        default:
-            iResult = 0;
-            break;
-        }
-    } else {
-        if (m_bDebug)
-            m_bModelVerified = 1;
-        WriteComStatus(printer, port, 2);
-        m_bPrinting = 0;
-        if (!m_bModelVerified) {
-            const std::string model = GetModelID(m_Channel, printer, port);
-            if (model.empty())
-                iResult = -1;
-            else if (model == m_Model)
-                m_bModelVerified = 1;
-            else
-                iResult = -2;
-        }
-    }
+    int iResult = JobMappingExists(m_JobMapName) ? CheckWhilePrinting() : CheckWhileIdle();
     DebugLog(m_bPrinting ? "---\nStatus Timer : Printing (%d)\n"
                          : "---\nStatus Timer : Idling (%d)\n",
              iResult);
 
+    // Printing to a file: no ink area and no status.
     if (m_View == VIEW_PROGRESS && m_PortName.compare(0, 5, "FILE:") == 0) {
         if (ShowInkArea(FALSE))
             PlaceWindow(VIEW_PROGRESS, FALSE);
         return;
     }
 
-    if (m_Channel.statChannel == 0 && iResult >= 0) {
-        if (m_bDebug) {
-            m_bWaitingNotice = 0;
-            m_Channel.statChannel = ChannelIdPreferred; // no device channel is opened
-        } else if (ChannelSelect(m_Channel) < 1) {
-            iResult = -1;
-        } else if (m_Channel.firstEntryFlags & kSlowChannelBit) {
-            m_IdleInterval *= 3;
-        }
-    }
-
+    if (m_Channel.statChannel == 0 && iResult >= 0 && !OpenStatusChannel())
+        iResult = -1;
     if (iResult == -1)
         FollowUpReadError();
     DebugLog(" (iResult : %d)\n", iResult);
 
-    if (iResult < 0) {
-        m_StatusNumber =
-            iResult == -2 ? StatusNumberOtherModel : (iResult == -3 ? StatusNumberUnreadable : 0);
-        ShowStatus(0, m_StatusNumber, m_IndicatorMask);
-        ShowInkLevels(1);
-    } else if (iResult == 1 && m_Channel.statChannel != 0 && (!m_bWaitingNotice || m_bPrinting)) {
+    if (iResult < 0)
+        ShowCheckFailure(iResult);
+    else if (iResult == 1 && m_Channel.statChannel != 0 && (!m_bWaitingNotice || m_bPrinting))
         GetPrinterStatus(m_bPrinting);
-    }
     DebugLog(" Total Status No. : %d\n", m_StatusNumber);
 
-    if (m_View == VIEW_PROGRESS) {
-        const int notify = IsNotifyStatus(m_StatusNumber);
-        if (ShowInkArea(notify || m_StatusNumber != 0))
-            PlaceWindow(VIEW_PROGRESS, FALSE);
-        if (notify) {
-            if (HasCurrentJob())
-                SwitchView(VIEW_POPUP, FALSE);
-            else if (m_StatusNumber != m_AckStatus)
-                SwitchView(VIEW_DETAIL, FALSE);
-        }
-    }
-
+    if (m_View == VIEW_PROGRESS)
+        FollowStatusInProgressView();
     if (CanAutoClose(m_StatusNumber) && LeaveAlert())
         PostMessage(WM_CLOSE);
+}
+
+// While the printing side sends a job, its communication state tells whether
+// the printer can be read (1: usable).
+int CMonitorDlg::CheckWhilePrinting() {
+    m_bPrinting = true;
+    switch (ReadComStatus(m_PrinterName.c_str(), m_PortName.c_str())) {
+    case 0:
+        return -1;
+    case 1:
+        m_bModelVerified = true;
+        WriteComStatus(m_PrinterName.c_str(), m_PortName.c_str(), 2);
+        return 1;
+    case 3:
+        return -2;
+    case 4:
+        return -3;
+    default:
+        return 0;
+    }
+}
+
+// Between jobs the device itself is asked for its model, until it matched once.
+int CMonitorDlg::CheckWhileIdle() {
+    const char* printer = m_PrinterName.c_str();
+    const char* port = m_PortName.c_str();
+    if (m_bDebug)
+        m_bModelVerified = true;
+    WriteComStatus(printer, port, 2);
+    m_bPrinting = false;
+    if (m_bModelVerified)
+        return 1;
+    const std::string model = GetModelID(m_Channel, printer, port);
+    if (model.empty())
+        return -1;
+    if (model != m_Model)
+        return -2;
+    m_bModelVerified = true;
+    return 1;
+}
+
+// False when no status channel could be opened; the next tick tries again.
+bool CMonitorDlg::OpenStatusChannel() {
+    if (m_bDebug) {
+        m_bWaitingNotice = false;
+        m_Channel.statChannel = ChannelIdPreferred; // no device channel is opened
+        return true;
+    }
+    if (ChannelSelect(m_Channel) < 1)
+        return false;
+    if (m_Channel.firstEntryFlags & kSlowChannelBit)
+        m_IdleInterval *= 3;
+    return true;
+}
+
+void CMonitorDlg::ShowCheckFailure(int iResult) {
+    m_StatusNumber =
+        iResult == -2 ? StatusNumberOtherModel : (iResult == -3 ? StatusNumberUnreadable : 0);
+    ShowStatus(0, m_StatusNumber, m_IndicatorMask);
+    ShowInkLevels(1);
+}
+
+// The meter shows the ink area while there is something to say, and gives way
+// to an alert the user has not yet dismissed.
+void CMonitorDlg::FollowStatusInProgressView() {
+    const int notify = IsNotifyStatus(m_StatusNumber);
+    if (ShowInkArea(notify || m_StatusNumber != 0))
+        PlaceWindow(VIEW_PROGRESS, FALSE);
+    if (!notify)
+        return;
+    if (HasCurrentJob())
+        SwitchView(VIEW_POPUP, FALSE);
+    else if (m_StatusNumber != m_AckStatus)
+        SwitchView(VIEW_DETAIL, FALSE);
 }
 
 LRESULT CMonitorDlg::OnKLAPIStatus(LPARAM channel) {
@@ -207,116 +353,65 @@ int CMonitorDlg::GetStatusErrSwitch() {
 int CMonitorDlg::GetPrinterStatus(int fromRegistry) {
     const int channel = m_Channel.statChannel;
     int result = 0;
-    bool read = false;
-    if (!ReadsTextReplies(channel) && !fromRegistry) {
-        if (channel == ChannelIdRecord) {
-            // The other reply layout: nothing this window can show; counts as a failed read.
-            m_StatusNumber = StatusNumberRecordReply;
-            result = -1;
+    if (ReadsTextReplies(channel) || fromRegistry) {
+        ReplyRead read;
+        bool allocated = true;
+        if (m_bDebug)
+            allocated = ReadDebugReply(read);
+        else if (fromRegistry)
+            ReadStoredReply(m_PrinterName.c_str(), m_PortName.c_str(), read);
+        else
+            allocated = ReadDeviceReply(m_pBinding, m_Channel.m_hStat, read);
+        if (!allocated)
+            return 0;
+        if (m_bDebug && read.result < 0) {
+            m_Reply = PrinterStatus{};
+            m_PictureKind = PictureKindNoReply;
+            m_StatusNumber = 0;
         }
-    } else {
-        read = true;
-    }
-
-    if (read) {
-        std::unique_ptr<LockedBlock> block;
-        DWORD length = 0;
-        if (m_bDebug) {
-            Registry debug(HKEY_LOCAL_MACHINE, DebugReplyKeyPath);
-            const std::string text = debug.GetString("Status", "", kRegistryStringSize);
-            if (!text.empty()) {
-                block = std::make_unique<LockedBlock>(text.size());
-                if (!*block)
-                    return 0;
-                std::memcpy(block->data(), text.data(), text.size());
-                length = static_cast<DWORD>(text.size());
-                result = 1;
-            } else {
-                result = -1;
-                m_Reply = PrinterStatus{};
-                m_PictureKind = PictureKindNoReply;
-                m_StatusNumber = 0;
-            }
-        } else if (fromRegistry) {
-            DWORD size = 0;
-            result = ReadRawStatus(m_PrinterName.c_str(), m_PortName.c_str(), nullptr, 0, &size);
-            if (result == 1) {
-                block = std::make_unique<LockedBlock>(size);
-                if (!*block) {
-                    result = -1;
-                } else {
-                    result = ReadRawStatus(m_PrinterName.c_str(), m_PortName.c_str(), block->data(),
-                                           size, &length);
-                }
-            }
-            DebugLog("\n Printer status (Registry) : %.*s\n", static_cast<int>(length),
-                     block && *block ? reinterpret_cast<const char*>(block->data()) : "");
-        } else {
-            int size = 0;
-            const int first = m_pBinding && m_pBinding->IsInitialized()
-                                  ? m_pBinding->KLGetStatus(m_Channel.m_hStat, nullptr, &size)
-                                  : KL_FAILURE;
-            result = 1;
-            if (first == 0) {
-                result = 0;
-            } else if (first == KL_BUFFER_TOO_SMALL || first > 0) {
-                if (size <= 0) {
-                    result = -1;
-                } else {
-                    block = std::make_unique<LockedBlock>(static_cast<SIZE_T>(size));
-                    if (!*block)
-                        return 0;
-                    int got = size;
-                    const int second =
-                        m_pBinding->KLGetStatus(m_Channel.m_hStat, block->data(), &got);
-                    // The library may report more than it was given room for.
-                    length = static_cast<DWORD>(got < 0 ? 0 : std::min(got, size));
-                    if (second == 0)
-                        result = 0;
-                    else if (second < 0)
-                        result = -1;
-                }
-            } else {
-                result = -1;
-            }
-            DebugLog("\n Printer status (KLAPI) : %.*s\n", static_cast<int>(length),
-                     block && *block ? reinterpret_cast<const char*>(block->data()) : "");
-        }
-
-        if (result == 0 && !m_bDebug) {
+        if (read.result == 0 && !m_bDebug) {
             if (!fromRegistry)
-                m_bWaitingNotice = 1; // the library tells with message 1026 when there is data
+                m_bWaitingNotice = true; // the library tells with message 1026 when there is data
             return 0;
         }
-
-        if (result >= 0) {
-            m_Reply = PrinterStatus{};
-            if (ParseStatusReply(block->data(), length, &m_Reply) != 0) {
-                // A rejected reply is never shown as a state: it counts as a failed read.
-                m_Reply = PrinterStatus{};
-                result = -1;
-            }
-        }
-        m_bWaitingNotice = 0;
-        block.reset();
-        if (result >= 0) {
-            m_StatusNumber = StatusNumber(m_Reply);
-            if (m_StatusNumber != 0)
-                GetStatusErrSwitch();
-        } else {
-            m_StatusNumber = m_GetStatusErr > 0 ? StatusNumberUnreadable : 0;
-        }
-        m_IndicatorMask = IndicatorMask(m_Reply, m_StatusNumber);
-        DebugLog(" -> Status No. : %d\n", m_StatusNumber);
-        ShowStatus(result, m_StatusNumber, m_IndicatorMask);
-        if (result >= 0)
-            m_ErrorNoticeState = 2;
+        result = ShowReadReply(read.result, read.Data(), read.length);
+    } else if (channel == ChannelIdRecord) {
+        // The other reply layout: nothing this window can show; counts as a failed read.
+        m_StatusNumber = StatusNumberRecordReply;
+        result = -1;
     }
 
     ShowInkLevels(0);
     if (result < 0)
         FollowUpReadError();
     return 1;
+}
+
+// Decodes a reply that was read (result 0 or more) and shows its status, or
+// shows the failed read. Returns the result, below 0 for a rejected reply.
+int CMonitorDlg::ShowReadReply(int result, const BYTE* reply, DWORD length) {
+    if (result >= 0) {
+        m_Reply = PrinterStatus{};
+        if (ParseStatusReply(reply, length, &m_Reply) != 0) {
+            // A rejected reply is never shown as a state: it counts as a failed read.
+            m_Reply = PrinterStatus{};
+            result = -1;
+        }
+    }
+    m_bWaitingNotice = false;
+    if (result >= 0) {
+        m_StatusNumber = StatusNumber(m_Reply);
+        if (m_StatusNumber != 0)
+            GetStatusErrSwitch();
+    } else {
+        m_StatusNumber = m_GetStatusErr > 0 ? StatusNumberUnreadable : 0;
+    }
+    m_IndicatorMask = IndicatorMask(m_Reply, m_StatusNumber);
+    DebugLog(" -> Status No. : %d\n", m_StatusNumber);
+    ShowStatus(result, m_StatusNumber, m_IndicatorMask);
+    if (result >= 0)
+        m_ErrorNoticeState = 2;
+    return result;
 }
 
 std::string CMonitorDlg::StatusMessageText(unsigned messageId, std::uint32_t mask) const {
@@ -334,7 +429,7 @@ std::string CMonitorDlg::StatusMessageText(unsigned messageId, std::uint32_t mas
 }
 
 int CMonitorDlg::ShowStatus(int result, int statusNumber, std::uint32_t mask) {
-    m_bWaitingNotice = 0;
+    m_bWaitingNotice = false;
     StatusDisplay display;
     if (result < 0 || statusNumber == 0) {
         if (m_GetStatusErr > 0) {
@@ -368,7 +463,7 @@ int CMonitorDlg::ShowStatus(int result, int statusNumber, std::uint32_t mask) {
 int CMonitorDlg::ShowSpecialStatus(DWORD, int statusNumber) {
     if (statusNumber != StatusNumberRecordReply)
         return 0;
-    m_bWaitingNotice = 0;
+    m_bWaitingNotice = false;
     m_MessageText.Load(m_GetStatusErr < 1 ? MessageUnreadable : MessageRecordReply);
     if (m_LastText != m_MessageText.Text())
         SetMessageText(m_MessageText.Text());
@@ -410,72 +505,16 @@ void CMonitorDlg::SetPictureKind(int kind, std::uint32_t mask) {
 void CMonitorDlg::ShowInkLevels(int clear) {
     if (m_StatusNumber == StatusNumberNone)
         return;
-    auto enable = [this](int id, bool on) {
-        if (HWND control = GetDlgItem(id))
-            ::EnableWindow(control, on ? TRUE : FALSE);
-    };
     if (m_StatusNumber == 0 || clear) {
-        enable(IDC_INK_CAPTION, false);
-        for (int id : InkControls)
-            enable(id, false);
+        DisableInkArea(m_hWnd);
         return;
     }
-
-    LONG block[InkBlockSize] = {InkCount};
-    auto clamp = [this](int ink) {
-        if (m_Reply.inkLevel[ink] != InkLevelUnknown && m_Reply.inkLevel[ink] > kMaxInkLevel)
-            m_Reply.inkLevel[ink] = kMaxInkLevel;
-    };
-    const auto blockParam = reinterpret_cast<LPARAM>(block);
-    if (ReadsTextReplies(m_Channel.statChannel) && m_Reply.inkCount == InkCount) {
-        enable(IDC_INK_CAPTION, true);
-        if (m_Reply.inkLevel[0] == InkLevelUnknown) {
-            enable(IDC_INK_1, false);
-        } else {
-            clamp(0);
-            block[1] = m_Reply.inkLevel[0];
-            enable(IDC_INK_1, true);
-            SendDlgItemMessage(IDC_INK_1, WM_USER, INK_SET_LEVELS, blockParam);
-        }
-        bool known = true;
-        for (int ink = 1; ink < InkCount; ++ink)
-            known = known && m_Reply.inkLevel[ink] != InkLevelUnknown;
-        if (known) {
-            for (int ink = 0; ink < InkCount; ++ink) {
-                clamp(ink);
-                block[1 + ink] = m_Reply.inkLevel[ink];
-            }
-            for (int i = 1; i < InkCount; ++i) {
-                enable(InkControls[i], true);
-                SendDlgItemMessage(InkControls[i], WM_USER, INK_SET_LEVELS, blockParam);
-            }
-        } else {
-            for (int i = 1; i < InkCount; ++i)
-                enable(InkControls[i], false);
-        }
-    } else {
-        enable(IDC_INK_CAPTION, false);
-        for (int id : InkControls)
-            enable(id, false);
-    }
-
-    if (m_IndicatorMask == 0)
-        return;
-    for (int ink = 0; ink < InkCount; ++ink) {
-        clamp(ink);
-        block[1 + ink] = m_Reply.inkLevel[ink];
-    }
-    for (int ink = 0; ink < InkCount; ++ink) {
-        WPARAM mark = 0;
-        if (m_IndicatorMask & AllInksBit)
-            mark = INK_SET_EMPTY;
-        else if (m_IndicatorMask & (0x0040u << ink))
-            mark = INK_SET_EMPTY;
-        else if (m_IndicatorMask & (0x0001u << ink))
-            mark = INK_SET_WARNING;
-        if (mark)
-            SendDlgItemMessage(InkControls[ink], WM_USER, mark, blockParam);
-    }
+    if (ReadsTextReplies(m_Channel.statChannel) && m_Reply.inkCount == InkCount)
+        ShowReportedLevels(m_hWnd, m_Reply);
+    else
+        DisableInkArea(m_hWnd);
+    if (m_IndicatorMask != 0)
+        MarkInkWarnings(m_hWnd, m_Reply, m_IndicatorMask);
 }
 
 int CMonitorDlg::IsNotifyStatus(int statusNumber, int* soundFlag, int* resultCode) {
@@ -510,7 +549,7 @@ int CMonitorDlg::LeaveAlert() {
     JobInfo record = {};
     if (m_pJobMonitor->GetJobInfo(&record)) {
         ShowJob(record);
-        m_bKeepHidden = 0;
+        m_bKeepHidden = false;
         ShowWindow(SW_SHOWNOACTIVATE);
         m_CurrentJob = record;
     } else {
@@ -529,7 +568,7 @@ void CMonitorDlg::LoadStoredStatus() {
     {
         Registry target(HKEY_CURRENT_USER, m_TargetKey.c_str());
         if (!m_TargetKey.empty() && target.IsOpen()) {
-            m_bPrinting = 1;
+            m_bPrinting = true;
             const DWORD comStatus = ReadComStatus(m_PrinterName.c_str(), m_PortName.c_str());
             if (comStatus != 1) {
                 m_StatusNumber = comStatus == 3 ? StatusNumberOtherModel

@@ -84,6 +84,7 @@ public:
     using CMonitorDlg::m_PictureKind;
     using CMonitorDlg::m_Progress;
     using CMonitorDlg::m_Recovery;
+    using CMonitorDlg::m_Reply;
     using CMonitorDlg::m_ShownPictureKind;
     using CMonitorDlg::m_SoundedItem;
     using CMonitorDlg::m_StartView;

@@ -200,6 +200,66 @@ TEST_F(MonitorWindowTest, StatusTicksShowTheMessageAndPictureOfEachState) {
     });
 }
 
+// Which ink controls a reply enables: the first ink on its own, the other five
+// only when all five were reported ("NA": not reported); levels stay within
+// 100, and a failed read disables the whole area.
+TEST_F(MonitorWindowTest, InkAreaFollowsTheReportedLevels) {
+    struct Case {
+        const char* levels;
+        bool first, others;
+    };
+    const Case cases[] = {
+        {"5A4B3C2D1E64", true, true},
+        {"NA4B3C2D1E64", false, true},
+        {"5A4B3CNA1E64", true, false},
+        {"C84B3C2D1EFA", true, true},
+    };
+    const int others[] = {321, 322, 323, 324, 325};
+    TestMonitorDlg dialog;
+    RunWindow(dialog, VIEW_DETAIL, [&](TestMonitorDlg& d) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.levels);
+            printer_.SetBytes(simstore::ReplyValue,
+                              std::string("@BDC ST\r\nST:04;IQ:") + c.levels + ";\x0C");
+            d.Do([&](TestMonitorDlg& w) {
+                w.StatusTick();
+                ASSERT_GT(w.m_StatusNumber, 0);
+                EXPECT_TRUE(Enabled(w.m_hWnd, IDC_INK_CAPTION));
+                EXPECT_EQ(Enabled(w.m_hWnd, IDC_INK_1), c.first);
+                for (int id : others)
+                    EXPECT_EQ(Enabled(w.m_hWnd, id), c.others) << id;
+                for (int level : w.m_Reply.inkLevel)
+                    EXPECT_TRUE(level <= 100 || level == InkLevelUnknown) << level;
+            });
+        }
+        printer_.SetBytes(simstore::ReplyValue, "garbage");
+        d.Do([&](TestMonitorDlg& w) {
+            w.StatusTick();
+            EXPECT_EQ(w.m_StatusNumber, 0);
+            EXPECT_FALSE(Enabled(w.m_hWnd, IDC_INK_CAPTION));
+            EXPECT_FALSE(Enabled(w.m_hWnd, IDC_INK_1));
+            for (int id : others)
+                EXPECT_FALSE(Enabled(w.m_hWnd, id)) << id;
+        });
+    });
+}
+
+// A library that claims to have written more than the block holds: the window
+// decodes only the block, and shows the reply.
+TEST_F(MonitorWindowTest, OverstatedReplySizeIsNotBelieved) {
+    printer_.SetLie("KLGetStatus", 4000);
+    TestMonitorDlg dialog;
+    RunWindow(dialog, VIEW_DETAIL, [&](TestMonitorDlg& d) {
+        printer_.SetBytes(simstore::ReplyValue, kPaperOut);
+        d.Do([&](TestMonitorDlg& w) {
+            w.StatusTick();
+            EXPECT_EQ(w.m_StatusNumber, 5);
+            EXPECT_EQ(Item(w.m_hWnd, IDC_MESSAGE), Text(3012));
+        });
+    });
+    printer_.SetLie("KLGetStatus", 0);
+}
+
 TEST_F(MonitorWindowTest, UnchangedStatusRewritesNeitherTextNorPicture) {
     TestMonitorDlg dialog;
     RunWindow(dialog, VIEW_DETAIL, [&](TestMonitorDlg& d) {
