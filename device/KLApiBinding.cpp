@@ -69,8 +69,8 @@ KLApiBinding::KLApiBinding() {
                     Resolve(m_Module.get(), "KLReceive", KLReceive);
     if (!complete)
         return;
-    initResult = KLInitialize();
-    initialized = initResult == 0 ? 1 : 0;
+    m_InitResult = KLInitialize();
+    m_Initialized = m_InitResult == 0 ? 1 : 0;
 }
 
 KLApiBinding::~KLApiBinding() {
@@ -80,11 +80,11 @@ KLApiBinding::~KLApiBinding() {
 void KLApiBinding::Release() noexcept {
     if (!m_Module)
         return;
-    if (initResult >= 0 && KLRelease)
+    if (m_InitResult >= 0 && KLRelease)
         KLRelease();
     m_Module.reset();
-    initialized = 0;
-    initResult = -1;
+    m_Initialized = 0;
+    m_InitResult = -1;
     // A late caller (a window ending after its binding) must not jump into the
     // unloaded library.
     KLInitialize = &Gone::Initialize;

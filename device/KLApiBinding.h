@@ -41,15 +41,15 @@ public:
     // the others KL_FAILURE.
     void Release() noexcept;
 
-    int IsInitialized() const noexcept { return initialized; }
-    int InitResult() const noexcept { return initResult; }
+    int IsInitialized() const noexcept { return m_Initialized; }
+    int InitResult() const noexcept { return m_InitResult; }
 
     static constexpr const char* ModuleName = "KLAPI.DLL";
 
 private:
-    int initialized = 0;
+    int m_Initialized = 0;
     UniqueModule m_Module;
-    int initResult = -1;
+    int m_InitResult = -1;
 
 public:
     KLInitializeFn KLInitialize = nullptr;

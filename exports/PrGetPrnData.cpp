@@ -2,6 +2,7 @@
 
 #include "device/KLApiBinding.h"
 #include "device/ReceiveData.h"
+#include "framework/Handles.h"
 
 extern "C" LONG WINAPI PrGetPrnData(LONG, LONG, LONG channel, LONG* value, void** data) {
     try {
@@ -11,14 +12,12 @@ extern "C" LONG WINAPI PrGetPrnData(LONG, LONG, LONG channel, LONG* value, void*
         if (channel == 0)
             return -1;
 
-        HLOCAL block = nullptr;
-        if (ReceivePrinterData(channel, &block) == ReceiveOutcome::Data && data) {
-            if (*data)
-                ::LocalFree(*data);
-            *data = block;
+        UniqueLocal block;
+        if (ReceivePrinterData(channel, block.put()) == ReceiveOutcome::Data && data) {
+            // The caller's previous block is given up only when new data replaces it.
+            UniqueLocal previous(*data);
+            *data = block.release();
         } else {
-            if (block)
-                ::LocalFree(block);
             binding.KLReceiveCancel(channel);
         }
         if (value)

@@ -18,8 +18,8 @@
 namespace {
 
 constexpr DWORD kStringSize = 256;
-constexpr LONG kFailureResult = 11;
-constexpr LONG kFailureResultAlternate = 14;
+// The printer state that counts as busy for *activity.
+constexpr int kStatePrinting = 0x03;
 constexpr DWORD kComStatusFailed = 0;
 constexpr DWORD kComStatusFailedAlternate = 4;
 
@@ -35,43 +35,43 @@ public:
     StatusQuery(KLApiBinding& binding, LONG channel, LONG* resultCode, LONG* printerState,
                 LONG* soundFlag, LONG* notifyFlag, const char* printerName, const char* portName,
                 LONG failureChoice, const char* modelName, LONG* activity)
-        : binding_(binding), channel_(channel), resultCode_(resultCode),
-          printerState_(printerState), soundFlag_(soundFlag), notifyFlag_(notifyFlag),
-          printerName_(printerName), portName_(portName), failureChoice_(failureChoice),
-          modelName_(modelName), activity_(activity) {}
+        : m_Binding(binding), m_Channel(channel), m_ResultCode(resultCode),
+          m_PrinterState(printerState), m_SoundFlag(soundFlag), m_NotifyFlag(notifyFlag),
+          m_PrinterName(printerName), m_PortName(portName), m_FailureChoice(failureChoice),
+          m_ModelName(modelName), m_Activity(activity) {}
 
     LONG Run(LONG channelKind) {
-        Put(printerState_, 0);
-        Put(soundFlag_, 0);
-        Put(notifyFlag_, 0);
-        Put(activity_, 0);
+        Put(m_PrinterState, 0);
+        Put(m_SoundFlag, 0);
+        Put(m_NotifyFlag, 0);
+        Put(m_Activity, PQIF_ACTIVITY_NONE);
         DebugLog("---\nPrGetStatusB\n");
         switch (channelKind) {
         case ChannelIdStatus:
         case ChannelIdAlternate:
         case ChannelIdPreferred:
-            return channel_ ? TextReplyFromDevice() : TextReplyFromOverride();
+            return m_Channel ? TextReplyFromDevice() : TextReplyFromOverride();
         case ChannelIdRecord:
             return RecordReply();
         default:
-            Put(resultCode_, kFailureResult);
-            return Notify(kFailureResult, kFailureResult);
+            Put(m_ResultCode, PQIF_RESULT_NOT_AVAILABLE);
+            return Notify(PQIF_RESULT_NOT_AVAILABLE, PQIF_ITEM_NOT_AVAILABLE);
         }
     }
 
 private:
     auto StatusCall() {
         return [this](void* buffer, int* size) {
-            return binding_.KLGetStatus(channel_, buffer, size);
+            return m_Binding.KLGetStatus(m_Channel, buffer, size);
         };
     }
 
     const char* PrinterKey() {
-        if (!keyLooked_) {
-            keyLooked_ = true;
-            keyFound_ = FindPrinterKeyFor(printerName_, portName_, keyPath_) == 0;
+        if (!m_KeyLooked) {
+            m_KeyLooked = true;
+            m_KeyFound = FindPrinterKeyFor(m_PrinterName, m_PortName, m_KeyPath) == 0;
         }
-        return keyFound_ ? keyPath_ : nullptr;
+        return m_KeyFound ? m_KeyPath : nullptr;
     }
 
     LONG TextReplyFromDevice() {
@@ -127,25 +127,27 @@ private:
             return 1;
         static_cast<void>(StoreDecodedReplyAt(key, buffer.data(), length)); // a record only
 
-        Put(activity_, status.state == 3 ? 2 : 1);
-        Put(printerState_, status.state);
+        Put(m_Activity, status.state == kStatePrinting ? PQIF_ACTIVITY_BUSY : PQIF_ACTIVITY_IDLE);
+        Put(m_PrinterState, status.state);
         int result = 0;
         int item = 0;
         MapStatusNumber(StatusNumber(status), &result, &item);
-        Put(resultCode_, result);
+        Put(m_ResultCode, result);
         return Notify(result, item);
     }
 
-    LONG FailureCode() const { return failureChoice_ ? kFailureResultAlternate : kFailureResult; }
+    LONG FailureCode() const {
+        return m_FailureChoice ? PQIF_RESULT_COMM_ERROR : PQIF_RESULT_NOT_AVAILABLE;
+    }
 
     void WriteFailureState() {
         if (const char* key = PrinterKey())
-            WriteComStatusAt(key, failureChoice_ ? kComStatusFailedAlternate : kComStatusFailed);
+            WriteComStatusAt(key, m_FailureChoice ? kComStatusFailedAlternate : kComStatusFailed);
     }
 
     LONG Failure() {
         const LONG code = FailureCode();
-        Put(resultCode_, code);
+        Put(m_ResultCode, code);
         WriteFailureState();
         return Notify(code, code);
     }
@@ -169,32 +171,32 @@ private:
             }
         }
         const LONG code = FailureCode();
-        Put(resultCode_, code);
+        Put(m_ResultCode, code);
         WriteFailureState();
-        Put(printerState_, code);
+        Put(m_PrinterState, code);
         return Notify(code, code);
     }
 
     LONG Notify(LONG result, int item) {
-        NotifyLookupAt(PrinterKey(), item, soundFlag_, notifyFlag_, modelName_);
+        NotifyLookupAt(PrinterKey(), item, m_SoundFlag, m_NotifyFlag, m_ModelName);
         DebugLog(" Status Num : %d,  Item Num : %d\n", static_cast<int>(result), item);
         return 1;
     }
 
-    KLApiBinding& binding_;
-    LONG channel_;
-    LONG* resultCode_;
-    LONG* printerState_;
-    LONG* soundFlag_;
-    LONG* notifyFlag_;
-    const char* printerName_;
-    const char* portName_;
-    LONG failureChoice_;
-    const char* modelName_;
-    LONG* activity_;
-    bool keyLooked_ = false;
-    bool keyFound_ = false;
-    char keyPath_[PrinterKeyPathSize] = {};
+    KLApiBinding& m_Binding;
+    LONG m_Channel;
+    LONG* m_ResultCode;
+    LONG* m_PrinterState;
+    LONG* m_SoundFlag;
+    LONG* m_NotifyFlag;
+    const char* m_PrinterName;
+    const char* m_PortName;
+    LONG m_FailureChoice;
+    const char* m_ModelName;
+    LONG* m_Activity;
+    bool m_KeyLooked = false;
+    bool m_KeyFound = false;
+    char m_KeyPath[PrinterKeyPathSize] = {};
 };
 
 } // namespace

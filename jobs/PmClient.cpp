@@ -46,11 +46,11 @@ struct Placeholder {
 // exception) is a fault inside this process that must not be retried.
 void PmClient::NoteRaised(DWORD code) noexcept {
     if (code & 0x80000000u)
-        abandoned = true;
+        m_Abandoned = true;
 }
 
 template <typename Call> int32_t PmClient::Remote(Call&& call) {
-    if (abandoned)
+    if (m_Abandoned)
         return 0;
     LONG result = 0;
     SehOutcome outcome = CatchStructured([&] { result = call(); });
@@ -62,12 +62,12 @@ template <typename Call> int32_t PmClient::Remote(Call&& call) {
 }
 
 PmClient::~PmClient() {
-    if (openQueue)
-        PmClient::CloseQueue(openQueue);
-    if (m_Module || connection)
+    if (m_OpenQueue)
+        PmClient::CloseQueue(m_OpenQueue);
+    if (m_Module || m_Connection)
         PmClient::Close();
     DropRemoteContext();
-    binding.reset();
+    m_Binding.reset();
 }
 
 bool PmClient::IsEmfJob(const char* printerName, int32_t spoolerJobId) {
@@ -97,58 +97,58 @@ uintptr_t PmClient::Open(const char* moduleName, const char* printerName, int32_
 }
 
 uintptr_t PmClient::OpenLocal(const char* moduleName) {
-    if (mode != -1 || !moduleName)
+    if (m_Mode != -1 || !moduleName)
         return 0;
-    mode = 0;
+    m_Mode = 0;
     // From this library's folder only: without it there is no safe place to look.
     m_Module = LoadCodeLibrary(moduleName, OwnFolder());
     if (!m_Module)
         return 0;
-    exports.openQueue = Export<PmOpenQueueFn>(m_Module.get(), PmOrdinal::OpenQueue);
-    exports.closeQueue = Export<PmQueueFn>(m_Module.get(), PmOrdinal::CloseQueue);
-    exports.hasJob = Export<PmQueueFn>(m_Module.get(), PmOrdinal::HasJob);
-    exports.getCurrentJob = Export<PmQueueFn>(m_Module.get(), PmOrdinal::GetCurrentJob);
-    exports.isJobActive = Export<PmQueueJobFn>(m_Module.get(), PmOrdinal::IsJobActive);
-    exports.setJobValue = Export<PmSetJobValueFn>(m_Module.get(), PmOrdinal::SetJobValue);
-    exports.getJobValue = Export<PmGetJobValueFn>(m_Module.get(), PmOrdinal::GetJobValue);
-    exports.beginJobWatch = Export<PmQueueJobFn>(m_Module.get(), PmOrdinal::BeginJobWatch);
-    exports.endJobWatch = Export<PmQueueJobFn>(m_Module.get(), PmOrdinal::EndJobWatch);
+    m_Exports.openQueue = Export<PmOpenQueueFn>(m_Module.get(), PmOrdinal::OpenQueue);
+    m_Exports.closeQueue = Export<PmQueueFn>(m_Module.get(), PmOrdinal::CloseQueue);
+    m_Exports.hasJob = Export<PmQueueFn>(m_Module.get(), PmOrdinal::HasJob);
+    m_Exports.getCurrentJob = Export<PmQueueFn>(m_Module.get(), PmOrdinal::GetCurrentJob);
+    m_Exports.isJobActive = Export<PmQueueJobFn>(m_Module.get(), PmOrdinal::IsJobActive);
+    m_Exports.setJobValue = Export<PmSetJobValueFn>(m_Module.get(), PmOrdinal::SetJobValue);
+    m_Exports.getJobValue = Export<PmGetJobValueFn>(m_Module.get(), PmOrdinal::GetJobValue);
+    m_Exports.beginJobWatch = Export<PmQueueJobFn>(m_Module.get(), PmOrdinal::BeginJobWatch);
+    m_Exports.endJobWatch = Export<PmQueueJobFn>(m_Module.get(), PmOrdinal::EndJobWatch);
     return reinterpret_cast<uintptr_t>(m_Module.get());
 }
 
 uintptr_t PmClient::OpenRemote(const char* serverName, const char* moduleName) {
-    if (mode != -1)
+    if (m_Mode != -1)
         return 0;
-    mode = 1;
+    m_Mode = 1;
     char endpoint[64];
     std::snprintf(endpoint, sizeof endpoint, "\\pipe\\%s", "VORNE_PM_RPC_02");
 
     std::lock_guard<std::mutex> hold(ConnectLock());
-    binding = std::make_unique<PmRpcBinding>(serverName, "ncacn_np", endpoint);
-    if (!binding->IsBound())
+    m_Binding = std::make_unique<PmRpcBinding>(serverName, "ncacn_np", endpoint);
+    if (!m_Binding->IsBound())
         return 0;
     const char* name = OrEmpty(moduleName);
     PM_CONTEXT received = nullptr;
-    connection = Remote([&] { return PmConnect(&received, name); });
-    context = received;
-    if (!connection)
+    m_Connection = Remote([&] { return PmConnect(&received, name); });
+    m_Context = received;
+    if (!m_Connection)
         DropRemoteContext();
-    return static_cast<uintptr_t>(static_cast<ULONG>(connection));
+    return static_cast<uintptr_t>(static_cast<ULONG>(m_Connection));
 }
 
 int32_t PmClient::Close() {
-    if (mode == 0 && m_Module) {
+    if (m_Mode == 0 && m_Module) {
         m_Module.reset();
-        exports = Exports{};
+        m_Exports = Exports{};
         return 1;
     }
-    if (mode == 1 && connection) {
-        PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+    if (m_Mode == 1 && m_Connection) {
+        PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&m_Context);
         int32_t result = Remote([&] { return PmDisconnect(ctx); });
         if (result != 1)
             return result;
-        binding.reset();
-        connection = 0;
+        m_Binding.reset();
+        m_Connection = 0;
         return 1;
     }
     return 0;
@@ -156,76 +156,77 @@ int32_t PmClient::Close() {
 
 // A context the server can no longer be asked to close is freed on this side.
 void PmClient::DropRemoteContext() noexcept {
-    if (!context)
+    if (!m_Context)
         return;
-    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&m_Context);
     CatchStructured([&] { ::RpcSsDestroyClientContext(ctx); });
-    context = nullptr;
+    m_Context = nullptr;
 }
 
 int32_t PmClient::OpenQueue(const char* printerName, const char* portName, int32_t queueMode,
                             const void* data) {
-    if (mode == 0)
-        return exports.openQueue ? exports.openQueue(printerName, portName, queueMode, data) : 0;
-    if (mode != 1)
+    if (m_Mode == 0)
+        return m_Exports.openQueue ? m_Exports.openQueue(printerName, portName, queueMode, data)
+                                   : 0;
+    if (m_Mode != 1)
         return 0;
     // The queue's data has no size in this call; nothing but the placeholder goes.
     (void)data;
     Placeholder placeholder;
     const char* printer = PmRemotePrinterName(printerName);
     const char* port = OrEmpty(portName);
-    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&m_Context);
     int32_t result = Remote([&] {
         return PmOpenQueue(ctx, printer, port, queueMode, PmPlaceholderSize, placeholder.bytes);
     });
     if (result)
-        openQueue = result;
+        m_OpenQueue = result;
     return result;
 }
 
 int32_t PmClient::CloseQueue(int32_t queue) {
-    if (mode == 0)
-        return exports.closeQueue ? exports.closeQueue(queue) : 0;
-    if (mode != 1)
+    if (m_Mode == 0)
+        return m_Exports.closeQueue ? m_Exports.closeQueue(queue) : 0;
+    if (m_Mode != 1)
         return 0;
-    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&m_Context);
     int32_t result = Remote([&] { return PmCloseQueue(ctx); });
     if (result == 1)
-        openQueue = 0;
+        m_OpenQueue = 0;
     return result;
 }
 
 int32_t PmClient::HasJob(int32_t queue) {
-    if (mode == 0)
-        return exports.hasJob ? exports.hasJob(queue) : 0;
-    if (mode != 1)
+    if (m_Mode == 0)
+        return m_Exports.hasJob ? m_Exports.hasJob(queue) : 0;
+    if (m_Mode != 1)
         return 0;
-    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&m_Context);
     return Remote([&] { return PmHasJob(ctx); });
 }
 
 int32_t PmClient::GetCurrentJob(int32_t queue) {
-    if (mode == 0)
-        return exports.getCurrentJob ? exports.getCurrentJob(queue) : 0;
-    if (mode != 1)
+    if (m_Mode == 0)
+        return m_Exports.getCurrentJob ? m_Exports.getCurrentJob(queue) : 0;
+    if (m_Mode != 1)
         return 0;
-    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&m_Context);
     return Remote([&] { return PmGetCurrentJob(ctx); });
 }
 
 int32_t PmClient::IsJobActive(int32_t queue, int32_t job) {
-    if (mode == 0)
-        return exports.isJobActive ? exports.isJobActive(queue, job) : 0;
-    if (mode != 1)
+    if (m_Mode == 0)
+        return m_Exports.isJobActive ? m_Exports.isJobActive(queue, job) : 0;
+    if (m_Mode != 1)
         return 0;
-    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&m_Context);
     return Remote([&] { return PmIsJobActive(ctx, job); });
 }
 
 int32_t PmClient::SetJobValue(int32_t queue, int32_t job, int32_t kind, const void* value) {
-    if (mode == 0)
-        return exports.setJobValue ? exports.setJobValue(queue, job, kind, value) : 0;
-    if (mode != 1)
+    if (m_Mode == 0)
+        return m_Exports.setJobValue ? m_Exports.setJobValue(queue, job, kind, value) : 0;
+    if (m_Mode != 1)
         return 0;
     int32_t size = PmValueSize(kind, value);
     Placeholder placeholder;
@@ -234,20 +235,20 @@ int32_t PmClient::SetJobValue(int32_t queue, int32_t job, int32_t kind, const vo
         bytes = static_cast<unsigned char*>(const_cast<void*>(value));
     else
         size = PmPlaceholderSize;
-    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&m_Context);
     return Remote([&] { return PmSetJobValue(ctx, job, kind, size, bytes); });
 }
 
 int32_t PmClient::GetJobValue(int32_t queue, int32_t job, int32_t kind, void* buffer, int32_t size,
                               int32_t* needed) {
-    if (mode == 0) {
-        return exports.getJobValue ? exports.getJobValue(queue, job, kind, buffer, size,
-                                                         reinterpret_cast<LONG*>(needed))
-                                   : 0;
+    if (m_Mode == 0) {
+        return m_Exports.getJobValue ? m_Exports.getJobValue(queue, job, kind, buffer, size,
+                                                             reinterpret_cast<LONG*>(needed))
+                                     : 0;
     }
-    if (mode != 1)
+    if (m_Mode != 1)
         return 0;
-    if (abandoned)
+    if (m_Abandoned)
         return 0;
     // A size probe sends the placeholder, and nothing comes back into the
     // caller's (absent) buffer.
@@ -256,7 +257,7 @@ int32_t PmClient::GetJobValue(int32_t queue, int32_t job, int32_t kind, void* bu
     const auto* sent = probe ? reinterpret_cast<const unsigned char*>(PmPlaceholder)
                              : static_cast<const unsigned char*>(buffer);
     PmJobValueOutcome outcome = CallGetJobValue(
-        &context, job, kind, sent, count, probe ? nullptr : static_cast<unsigned char*>(buffer),
+        &m_Context, job, kind, sent, count, probe ? nullptr : static_cast<unsigned char*>(buffer),
         needed ? *needed : 0);
     switch (outcome.kind) {
     case PmJobValueOutcome::Answered:
@@ -264,7 +265,7 @@ int32_t PmClient::GetJobValue(int32_t queue, int32_t job, int32_t kind, void* bu
             *needed = outcome.needed;
         return outcome.result;
     case PmJobValueOutcome::Rejected:
-        abandoned = true;
+        m_Abandoned = true;
         return 0;
     case PmJobValueOutcome::Raised:
         NoteRaised(outcome.code);
@@ -274,19 +275,19 @@ int32_t PmClient::GetJobValue(int32_t queue, int32_t job, int32_t kind, void* bu
 }
 
 int32_t PmClient::BeginJobWatch(int32_t queue, int32_t job) {
-    if (mode == 0)
-        return exports.beginJobWatch ? exports.beginJobWatch(queue, job) : 0;
-    if (mode != 1)
+    if (m_Mode == 0)
+        return m_Exports.beginJobWatch ? m_Exports.beginJobWatch(queue, job) : 0;
+    if (m_Mode != 1)
         return 0;
-    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&m_Context);
     return Remote([&] { return PmBeginJobWatch(ctx, job); });
 }
 
 int32_t PmClient::EndJobWatch(int32_t queue, int32_t job) {
-    if (mode == 0)
-        return exports.endJobWatch ? exports.endJobWatch(queue, job) : 0;
-    if (mode != 1)
+    if (m_Mode == 0)
+        return m_Exports.endJobWatch ? m_Exports.endJobWatch(queue, job) : 0;
+    if (m_Mode != 1)
         return 0;
-    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&context);
+    PM_CONTEXT* ctx = reinterpret_cast<PM_CONTEXT*>(&m_Context);
     return Remote([&] { return PmEndJobWatch(ctx, job); });
 }

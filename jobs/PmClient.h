@@ -41,9 +41,9 @@ public:
     int32_t EndJobWatch(int32_t queue, int32_t job) override;
 
     // -1 not connected, 0 local module, 1 remote.
-    int32_t Mode() const noexcept { return mode; }
+    int32_t Mode() const noexcept { return m_Mode; }
     // True once the remote side is no longer called (see above).
-    bool Abandoned() const noexcept { return abandoned; }
+    bool Abandoned() const noexcept { return m_Abandoned; }
 
     // Whether the spooler's data type of the job names EMF; any failure is "no".
     static bool IsEmfJob(const char* printerName, int32_t spoolerJobId);
@@ -53,13 +53,13 @@ private:
     void NoteRaised(DWORD code) noexcept;
     void DropRemoteContext() noexcept;
 
-    std::unique_ptr<PmRpcBinding> binding;
-    int32_t openQueue = 0;
+    std::unique_ptr<PmRpcBinding> m_Binding;
+    int32_t m_OpenQueue = 0;
     UniqueModule m_Module; // local mode
-    LONG connection = 0;   // remote mode: what the connect operation returned
-    int32_t mode = -1;
-    void* context = nullptr; // remote connection's context handle
-    bool abandoned = false;
+    LONG m_Connection = 0; // remote mode: what the connect operation returned
+    int32_t m_Mode = -1;
+    void* m_Context = nullptr; // remote connection's context handle
+    bool m_Abandoned = false;
 
     struct Exports {
         PmOpenQueueFn openQueue = nullptr;
@@ -71,5 +71,5 @@ private:
         PmGetJobValueFn getJobValue = nullptr;
         PmQueueJobFn beginJobWatch = nullptr;
         PmQueueJobFn endJobWatch = nullptr;
-    } exports;
+    } m_Exports;
 };

@@ -53,8 +53,6 @@ CMonitorDlg::~CMonitorDlg() {
     ReleaseAll();
     if (m_hWnd && ::IsWindow(m_hWnd))
         DestroyWindow();
-    if (m_hPictureModule)
-        ::FreeLibrary(m_hPictureModule);
 }
 
 int CMonitorDlg::Run(const char* printerName, const char* portName, const char* model,
@@ -160,11 +158,11 @@ void CMonitorDlg::LoadPictureModule() {
     if (SettingsGetString(m_SettingsFile.c_str(), m_Model.c_str(), "BMPDLL", pictureLibrary) != 0)
         return;
     // Only its bitmaps and icons are used: none of its code runs.
-    m_hPictureModule =
-        LoadResourceLibrary(pictureLibrary, DriverInstallFolder(m_Values.commonKeyPath)).release();
-    if (m_hPictureModule) {
-        m_Picture.SetPictureModule(m_hPictureModule);
-        m_Animation.SetPictureModule(m_hPictureModule);
+    m_PictureModule =
+        LoadResourceLibrary(pictureLibrary, DriverInstallFolder(m_Values.commonKeyPath));
+    if (m_PictureModule) {
+        m_Picture.SetPictureModule(m_PictureModule.get());
+        m_Animation.SetPictureModule(m_PictureModule.get());
     }
 }
 
@@ -206,7 +204,6 @@ void CMonitorDlg::SetUpWindowIcon() {
 
 // Places at set-up: the popup and detail views put the message control back from these.
 void CMonitorDlg::RememberLayout() {
-    GetWindowRect(&m_WindowRect);
     auto clientPlace = [this](int id, RECT* rect) {
         HWND control = GetDlgItem(id);
         if (!control)

@@ -218,7 +218,6 @@ protected:
     bool m_bKeepHidden = false;
     bool m_bInkAreaShown = true;
     bool m_bSavePosition = false;
-    RECT m_WindowRect = {};
     RECT m_TextRect = {};
 
     // Jobs.
@@ -265,7 +264,7 @@ protected:
     std::string m_SettingsFile;
     void* m_pExtra = nullptr;
     std::string m_JobMapName;
-    HMODULE m_hPictureModule = nullptr;
+    UniqueModule m_PictureModule; // bitmaps of m_Picture and m_Animation; freed after the window
 
     // The printer name, or the port name when there is none.
     const std::string& DisplayName() const { return m_bByPort ? m_PortName : m_PrinterName; }

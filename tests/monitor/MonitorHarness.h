@@ -29,8 +29,9 @@ public:
     };
     std::vector<TimerArrival> timerArrivals;
     ULONGLONG setUpAt = 0;
-    int marksTaken = 0;   // WM_MARK messages handled
-    int showAttempts = 0; // requests to show the window (kept hidden or not)
+    int marksTaken = 0;     // WM_MARK messages handled
+    int showAttempts = 0;   // requests to show the window (kept hidden or not)
+    RECT templateRect = {}; // the window as its template made it, before any view
 
     TestMonitorDlg() {
         m_bStatusTimerOn = 0;
@@ -91,10 +92,11 @@ public:
     using CMonitorDlg::m_StatusNumber;
     using CMonitorDlg::m_TargetKey;
     using CMonitorDlg::m_View;
-    using CMonitorDlg::m_WindowRect;
 
 protected:
     BOOL OnInitDialog() override {
+        // The template's size, before a view resizes the window.
+        ::GetWindowRect(m_hWnd, &templateRect);
         BOOL result = CMonitorDlg::OnInitDialog();
         setUpAt = ::GetTickCount64();
         window_.store(m_hWnd);

@@ -127,7 +127,7 @@ TEST_F(MonitorWindowTest, PositionsFallBackToTheDefaultAndAreStored) {
                 RECT r = {};
                 w.GetWindowRect(&r);
                 // The default centres the window as it was before it took the view's size.
-                const RECT& t = w.m_WindowRect;
+                const RECT& t = w.templateRect;
                 EXPECT_EQ(r.left, c.keptX ? c.x : (screenW - (t.right - t.left)) / 2);
                 EXPECT_EQ(r.top, c.keptY ? c.y : (screenH - (t.bottom - t.top)) / 2);
                 Registry key(HKEY_CURRENT_USER, TargetKeyPath().c_str());
