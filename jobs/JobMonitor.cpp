@@ -18,31 +18,31 @@ using Lock = std::lock_guard<std::mutex>;
 struct JobMonitor::Shared {
     Shared(ClientFactory clientFactory, std::shared_ptr<SpoolerJobs> spooler,
            JobMonitorTiming timing, std::string moduleName)
-        : clientFactory(std::move(clientFactory)), spooler(std::move(spooler)), timing(timing),
-          moduleName(std::move(moduleName)) {}
+        : m_ClientFactory(std::move(clientFactory)), m_Spooler(std::move(spooler)),
+          m_Timing(timing), m_ModuleName(std::move(moduleName)) {}
 
-    std::mutex lock;
-    std::condition_variable wake; // a stop ends every pause at once
-    std::vector<int32_t> jobIds;
-    JobInfo jobInfo{};
-    int32_t commandJob = 0;
-    int32_t commandCode = 0;
-    int jobInfoValid = 0;
-    int hasJobs = 0;
-    int registryMode = 0;
-    bool stopping = false;
+    std::mutex m_Lock;
+    std::condition_variable m_Wake; // a stop ends every pause at once
+    std::vector<int32_t> m_JobIds;
+    JobInfo m_JobInfo{};
+    int32_t m_CommandJob = 0;
+    int32_t m_CommandCode = 0;
+    int m_JobInfoValid = 0;
+    int m_HasJobs = 0;
+    int m_RegistryMode = 0;
+    bool m_Stopping = false;
 
     // Set before any run starts, read-only afterwards.
-    std::string printerName;
-    std::string portName;
-    const ClientFactory clientFactory;
-    const std::shared_ptr<SpoolerJobs> spooler;
-    const JobMonitorTiming timing;
-    const std::string moduleName;
+    std::string m_PrinterName;
+    std::string m_PortName;
+    const ClientFactory m_ClientFactory;
+    const std::shared_ptr<SpoolerJobs> m_Spooler;
+    const JobMonitorTiming m_Timing;
+    const std::string m_ModuleName;
 
     bool Stopping() {
-        Lock hold(lock);
-        return stopping;
+        Lock hold(m_Lock);
+        return m_Stopping;
     }
 };
 
@@ -53,7 +53,7 @@ struct JobMonitor::Shared {
 class JobMonitor::Worker {
 public:
     Worker(std::shared_ptr<Shared> shared, int32_t startJob)
-        : shared(std::move(shared)), startJob(startJob) {}
+        : m_Shared(std::move(shared)), m_StartJob(startJob) {}
     void Run() noexcept;
 
 private:
@@ -68,27 +68,27 @@ private:
     bool Read(int32_t kind, void* buffer, int32_t size);
     // Sleeps, or less when the monitor stops; false once it stops.
     bool Pause(unsigned milliseconds);
-    bool Stopping() { return shared->Stopping(); }
+    bool Stopping() { return m_Shared->Stopping(); }
 
-    std::shared_ptr<Shared> shared;
-    std::unique_ptr<PrintManagerClient> client;
-    int32_t startJob = 0;
-    int32_t queueHandle = 0;
-    int32_t currentJob = 0;
+    std::shared_ptr<Shared> m_Shared;
+    std::unique_ptr<PrintManagerClient> m_Client;
+    int32_t m_StartJob = 0;
+    int32_t m_QueueHandle = 0;
+    int32_t m_CurrentJob = 0;
 };
 
 JobMonitor::JobMonitor(ClientFactory clientFactory, std::shared_ptr<SpoolerJobs> spooler,
                        JobMonitorTiming timing, std::string moduleName, WorkerStarter starter)
-    : shared(std::make_shared<Shared>(std::move(clientFactory), std::move(spooler), timing,
-                                      std::move(moduleName))),
-      starter(std::move(starter)) {}
+    : m_Shared(std::make_shared<Shared>(std::move(clientFactory), std::move(spooler), timing,
+                                        std::move(moduleName))),
+      m_Starter(std::move(starter)) {}
 
 JobMonitor::~JobMonitor() {
     Stop();
-    std::lock_guard<std::mutex> starting(startLock);
-    if (thread)
-        finishing.push_back(std::move(thread));
-    const unsigned bound = shared->timing.stopWaitMs;
+    std::lock_guard<std::mutex> starting(m_StartLock);
+    if (m_Thread)
+        m_Finishing.push_back(std::move(m_Thread));
+    const unsigned bound = m_Shared->m_Timing.stopWaitMs;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(bound);
     auto left = [&] {
         auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -96,16 +96,16 @@ JobMonitor::~JobMonitor() {
         return static_cast<unsigned>(std::max<long long>(0, rest.count()));
     };
     bool allEnded = true;
-    for (auto& run : finishing)
+    for (auto& run : m_Finishing)
         allEnded = run->WaitFor(left()) && allEnded;
     if (allEnded)
         return;
     // Some run is inside a call that does not come back. An RPC call can be
     // abandoned; a module call cannot, and its run is let go.
-    for (auto& run : finishing)
+    for (auto& run : m_Finishing)
         run->CancelBlockingCall();
     const auto second = std::chrono::steady_clock::now() + std::chrono::milliseconds(bound);
-    for (auto& run : finishing) {
+    for (auto& run : m_Finishing) {
         auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(
             second - std::chrono::steady_clock::now());
         (void)run->WaitFor(static_cast<unsigned>(std::max<long long>(0, rest.count())));
@@ -113,103 +113,105 @@ JobMonitor::~JobMonitor() {
 }
 
 void JobMonitor::Stop() {
-    Lock hold(shared->lock);
-    shared->stopping = true;
-    shared->wake.notify_all();
+    Lock hold(m_Shared->m_Lock);
+    m_Shared->m_Stopping = true;
+    m_Shared->m_Wake.notify_all();
 }
 
 int JobMonitor::SetPrinter(const char* printer, const char* port) {
-    if (!shared->printerName.empty() || !shared->portName.empty())
+    if (!m_Shared->m_PrinterName.empty() || !m_Shared->m_PortName.empty())
         return 0;
-    shared->printerName = printer ? printer : "";
-    shared->portName = port ? port : "";
+    m_Shared->m_PrinterName = printer ? printer : "";
+    m_Shared->m_PortName = port ? port : "";
     return 1;
 }
 
 int JobMonitor::AddJob(int32_t id) {
     bool startRun = false;
     {
-        Lock hold(shared->lock);
-        if (std::find(shared->jobIds.begin(), shared->jobIds.end(), id) != shared->jobIds.end())
+        Lock hold(m_Shared->m_Lock);
+        if (std::find(m_Shared->m_JobIds.begin(), m_Shared->m_JobIds.end(), id) !=
+            m_Shared->m_JobIds.end())
             return 0;
-        startRun = shared->jobIds.empty() && !shared->hasJobs && !shared->stopping;
-        shared->jobIds.push_back(id);
+        startRun = m_Shared->m_JobIds.empty() && !m_Shared->m_HasJobs && !m_Shared->m_Stopping;
+        m_Shared->m_JobIds.push_back(id);
     }
     if (!startRun)
         return 1;
 
-    std::lock_guard<std::mutex> starting(startLock);
+    std::lock_guard<std::mutex> starting(m_StartLock);
     // The previous run has left its loop; it may still be closing its client.
     // It is not waited for here: the destructor does that, within its bound.
-    finishing.erase(
-        std::remove_if(finishing.begin(), finishing.end(),
+    m_Finishing.erase(
+        std::remove_if(m_Finishing.begin(), m_Finishing.end(),
                        [](const std::unique_ptr<WorkerThread>& run) { return run->WaitFor(0); }),
-        finishing.end());
-    if (thread)
-        finishing.push_back(std::move(thread));
-    auto worker = std::make_shared<Worker>(shared, id);
-    thread = starter ? starter([worker] { worker->Run(); }) : nullptr;
-    if (!thread) {
+        m_Finishing.end());
+    if (m_Thread)
+        m_Finishing.push_back(std::move(m_Thread));
+    auto worker = std::make_shared<Worker>(m_Shared, id);
+    m_Thread = m_Starter ? m_Starter([worker] { worker->Run(); }) : nullptr;
+    if (!m_Thread) {
         // No run can follow this id; it must not hold the list open.
-        Lock hold(shared->lock);
-        auto it = std::find(shared->jobIds.begin(), shared->jobIds.end(), id);
-        if (it != shared->jobIds.end())
-            shared->jobIds.erase(it);
+        Lock hold(m_Shared->m_Lock);
+        auto it = std::find(m_Shared->m_JobIds.begin(), m_Shared->m_JobIds.end(), id);
+        if (it != m_Shared->m_JobIds.end())
+            m_Shared->m_JobIds.erase(it);
         return 0;
     }
     return 1;
 }
 
 int JobMonitor::GetJobCount() {
-    Lock hold(shared->lock);
-    return static_cast<int>(shared->jobIds.size());
+    Lock hold(m_Shared->m_Lock);
+    return static_cast<int>(m_Shared->m_JobIds.size());
 }
 
 int JobMonitor::GetJobInfo(JobInfo* destination) {
-    Lock hold(shared->lock);
-    if (!shared->jobInfoValid)
+    Lock hold(m_Shared->m_Lock);
+    if (!m_Shared->m_JobInfoValid)
         return 0;
     if (destination)
-        *destination = shared->jobInfo;
+        *destination = m_Shared->m_JobInfo;
     return 1;
 }
 
 void JobMonitor::RequestCommand(int32_t id, int32_t command) {
-    Lock hold(shared->lock);
-    shared->commandJob = id;
-    shared->commandCode = command;
+    Lock hold(m_Shared->m_Lock);
+    m_Shared->m_CommandJob = id;
+    m_Shared->m_CommandCode = command;
 }
 
 void JobMonitor::SetRegistryMode(int flag) {
-    Lock hold(shared->lock);
-    shared->registryMode = flag;
+    Lock hold(m_Shared->m_Lock);
+    m_Shared->m_RegistryMode = flag;
 }
 
 bool JobMonitor::Worker::Pause(unsigned milliseconds) {
-    std::unique_lock<std::mutex> hold(shared->lock);
-    return !shared->wake.wait_for(hold, std::chrono::milliseconds(milliseconds),
-                                  [&] { return shared->stopping; });
+    std::unique_lock<std::mutex> hold(m_Shared->m_Lock);
+    return !m_Shared->m_Wake.wait_for(hold, std::chrono::milliseconds(milliseconds),
+                                      [&] { return m_Shared->m_Stopping; });
 }
 
 void JobMonitor::Worker::Run() noexcept {
     try {
-        client = shared->clientFactory ? shared->clientFactory() : nullptr;
-        if (!client || Stopping() ||
-            !client->Open(shared->moduleName.c_str(), shared->printerName.c_str(), startJob)) {
-            client.reset();
+        m_Client = m_Shared->m_ClientFactory ? m_Shared->m_ClientFactory() : nullptr;
+        if (!m_Client || Stopping() ||
+            !m_Client->Open(m_Shared->m_ModuleName.c_str(), m_Shared->m_PrinterName.c_str(),
+                            m_StartJob)) {
+            m_Client.reset();
             return;
         }
         while (!Stopping() && KeepRunning()) {
-            queueHandle = client->OpenQueue(shared->printerName.c_str(), shared->portName.c_str(),
-                                            1, nullptr);
-            if (!queueHandle) {
-                Pause(shared->timing.pollMs);
+            m_QueueHandle = m_Client->OpenQueue(m_Shared->m_PrinterName.c_str(),
+                                                m_Shared->m_PortName.c_str(), 1, nullptr);
+            if (!m_QueueHandle) {
+                Pause(m_Shared->m_Timing.pollMs);
                 continue;
             }
             bool reported = false;
-            while (!Stopping() && client->HasJob(queueHandle)) {
+            while (!Stopping() && m_Client->HasJob(m_QueueHandle)) {
                 reported = true;
-                currentJob = client->GetCurrentJob(queueHandle);
+                m_CurrentJob = m_Client->GetCurrentJob(m_QueueHandle);
                 int32_t spoolerId = 0;
                 if (Read(PmKind::SpoolerJobId, &spoolerId, sizeof spoolerId) &&
                     IsListed(spoolerId)) {
@@ -217,77 +219,78 @@ void JobMonitor::Worker::Run() noexcept {
                     // A job left because the monitor stopped is not finished.
                     if (!Stopping())
                         RemoveJob(spoolerId);
-                    currentJob = 0;
+                    m_CurrentJob = 0;
                 }
-                Pause(shared->timing.pollMs);
+                Pause(m_Shared->m_Timing.pollMs);
             }
-            client->CloseQueue(queueHandle);
-            queueHandle = 0;
+            m_Client->CloseQueue(m_QueueHandle);
+            m_QueueHandle = 0;
             // Without this the next check of the spooler would follow at once.
             if (!reported)
-                Pause(shared->timing.pollMs);
+                Pause(m_Shared->m_Timing.pollMs);
         }
-        client->Close();
+        m_Client->Close();
     } catch (...) {
     }
-    client.reset();
+    m_Client.reset();
 }
 
 int JobMonitor::Worker::KeepRunning() {
     std::vector<int32_t> listed;
     bool prune = false;
     {
-        Lock hold(shared->lock);
-        listed = shared->jobIds;
+        Lock hold(m_Shared->m_Lock);
+        listed = m_Shared->m_JobIds;
         // An empty name would open the print server rather than a printer,
         // where every job would look unknown.
-        prune = !shared->registryMode && shared->spooler && !shared->printerName.empty() &&
-                !listed.empty();
+        prune = !m_Shared->m_RegistryMode && m_Shared->m_Spooler &&
+                !m_Shared->m_PrinterName.empty() && !listed.empty();
     }
     // The spooler is asked without the lock: a slow spooler must not hold up
     // the window, which takes the lock on every tick.
     std::vector<int32_t> vanished;
     if (prune) {
-        if (std::unique_ptr<SpoolerView> view = shared->spooler->Open(shared->printerName))
+        if (std::unique_ptr<SpoolerView> view = m_Shared->m_Spooler->Open(m_Shared->m_PrinterName))
             std::copy_if(listed.begin(), listed.end(), std::back_inserter(vanished),
                          [&](int32_t id) { return !view->Knows(id); });
     }
-    Lock hold(shared->lock);
+    Lock hold(m_Shared->m_Lock);
     for (int32_t id : vanished) {
-        auto it = std::find(shared->jobIds.begin(), shared->jobIds.end(), id);
-        if (it != shared->jobIds.end())
-            shared->jobIds.erase(it);
+        auto it = std::find(m_Shared->m_JobIds.begin(), m_Shared->m_JobIds.end(), id);
+        if (it != m_Shared->m_JobIds.end())
+            m_Shared->m_JobIds.erase(it);
     }
-    shared->hasJobs = shared->jobIds.empty() ? 0 : 1;
-    return shared->hasJobs;
+    m_Shared->m_HasJobs = m_Shared->m_JobIds.empty() ? 0 : 1;
+    return m_Shared->m_HasJobs;
 }
 
 bool JobMonitor::Worker::IsListed(int32_t id) {
-    Lock hold(shared->lock);
-    return std::find(shared->jobIds.begin(), shared->jobIds.end(), id) != shared->jobIds.end();
+    Lock hold(m_Shared->m_Lock);
+    return std::find(m_Shared->m_JobIds.begin(), m_Shared->m_JobIds.end(), id) !=
+           m_Shared->m_JobIds.end();
 }
 
 void JobMonitor::Worker::RemoveJob(int32_t id) {
-    Lock hold(shared->lock);
-    auto it = std::find(shared->jobIds.begin(), shared->jobIds.end(), id);
-    if (it != shared->jobIds.end())
-        shared->jobIds.erase(it);
+    Lock hold(m_Shared->m_Lock);
+    auto it = std::find(m_Shared->m_JobIds.begin(), m_Shared->m_JobIds.end(), id);
+    if (it != m_Shared->m_JobIds.end())
+        m_Shared->m_JobIds.erase(it);
 }
 
 bool JobMonitor::Worker::Read(int32_t kind, void* buffer, int32_t size) {
     int32_t needed = 0;
-    return client->GetJobValue(queueHandle, currentJob, kind, buffer, size, &needed) != 0;
+    return m_Client->GetJobValue(m_QueueHandle, m_CurrentJob, kind, buffer, size, &needed) != 0;
 }
 
 bool JobMonitor::Worker::ReadDocument(std::string* text) {
     int32_t needed = 0;
-    client->GetJobValue(queueHandle, currentJob, PmKind::Document, nullptr, 0, &needed);
+    m_Client->GetJobValue(m_QueueHandle, m_CurrentJob, PmKind::Document, nullptr, 0, &needed);
     if (needed <= 0 || needed > MaxDocumentBytes)
         return false;
     std::vector<char> buffer(static_cast<size_t>(needed), 0);
     int32_t again = needed;
-    if (!client->GetJobValue(queueHandle, currentJob, PmKind::Document, buffer.data(), needed,
-                             &again))
+    if (!m_Client->GetJobValue(m_QueueHandle, m_CurrentJob, PmKind::Document, buffer.data(), needed,
+                               &again))
         return false;
     // The reply need not hold a terminator within the buffer.
     const void* end = std::memchr(buffer.data(), 0, buffer.size());
@@ -298,15 +301,15 @@ bool JobMonitor::Worker::ReadDocument(std::string* text) {
 }
 
 void JobMonitor::Worker::WatchJob(int32_t spoolerId) {
-    client->BeginJobWatch(queueHandle, currentJob);
+    m_Client->BeginJobWatch(m_QueueHandle, m_CurrentJob);
     ReadJobHeader(spoolerId);
-    while (!Stopping() && client->IsJobActive(queueHandle, currentJob)) {
+    while (!Stopping() && m_Client->IsJobActive(m_QueueHandle, m_CurrentJob)) {
         bool fresh = RefreshJob() && ProcessCommand(spoolerId);
-        Pause(fresh ? shared->timing.pollMs : shared->timing.retryMs);
+        Pause(fresh ? m_Shared->m_Timing.pollMs : m_Shared->m_Timing.retryMs);
     }
-    client->EndJobWatch(queueHandle, currentJob);
-    Lock hold(shared->lock);
-    shared->jobInfoValid = 0;
+    m_Client->EndJobWatch(m_QueueHandle, m_CurrentJob);
+    Lock hold(m_Shared->m_Lock);
+    m_Shared->m_JobInfoValid = 0;
 }
 
 void JobMonitor::Worker::ReadJobHeader(int32_t spoolerId) {
@@ -315,8 +318,8 @@ void JobMonitor::Worker::ReadJobHeader(int32_t spoolerId) {
     uint16_t values21[3] = {};
     bool have21 = Read(PmKind::Media, values21, sizeof values21);
 
-    Lock hold(shared->lock);
-    JobInfo& info = shared->jobInfo;
+    Lock hold(m_Shared->m_Lock);
+    JobInfo& info = m_Shared->m_JobInfo;
     info.jobId = spoolerId;
     SetJobDocument(info, haveDocument ? document.data() : nullptr, document.size());
     for (int i = 0; i < 3; ++i)
@@ -326,8 +329,8 @@ void JobMonitor::Worker::ReadJobHeader(int32_t spoolerId) {
 int JobMonitor::Worker::RefreshJob() {
     bool documentEmpty;
     {
-        Lock hold(shared->lock);
-        documentEmpty = shared->jobInfo.document[0] == 0;
+        Lock hold(m_Shared->m_Lock);
+        documentEmpty = m_Shared->m_JobInfo.document[0] == 0;
     }
     std::string document;
     bool haveDocument = documentEmpty && ReadDocument(&document);
@@ -347,8 +350,8 @@ int JobMonitor::Worker::RefreshJob() {
     if (!have102 || !have103 || !have101)
         return 0;
 
-    Lock hold(shared->lock);
-    JobInfo& info = shared->jobInfo;
+    Lock hold(m_Shared->m_Lock);
+    JobInfo& info = m_Shared->m_JobInfo;
     if (haveDocument)
         SetJobDocument(info, document.data(), document.size());
     if (have21)
@@ -358,7 +361,7 @@ int JobMonitor::Worker::RefreshJob() {
     std::memcpy(info.value103, progress, sizeof progress);
     info.has104 = have104 ? 1 : 0;
     info.value104 = timeLeft;
-    shared->jobInfoValid = 1;
+    m_Shared->m_JobInfoValid = 1;
     return 1;
 }
 
@@ -366,11 +369,11 @@ int JobMonitor::Worker::ProcessCommand(int32_t spoolerId) {
     int32_t job;
     int32_t code;
     {
-        Lock hold(shared->lock);
-        job = shared->commandJob;
-        code = shared->commandCode;
-        shared->commandJob = 0;
-        shared->commandCode = 0;
+        Lock hold(m_Shared->m_Lock);
+        job = m_Shared->m_CommandJob;
+        code = m_Shared->m_CommandCode;
+        m_Shared->m_CommandJob = 0;
+        m_Shared->m_CommandCode = 0;
     }
     if (job != 0 && job != spoolerId)
         return 1;
@@ -399,5 +402,5 @@ int JobMonitor::Worker::ProcessCommand(int32_t spoolerId) {
     default: // 0, or a code that means nothing to the print manager
         return 1;
     }
-    return client->SetJobValue(queueHandle, currentJob, PmKind::Command, &value) ? 1 : 0;
+    return m_Client->SetJobValue(m_QueueHandle, m_CurrentJob, PmKind::Command, &value) ? 1 : 0;
 }

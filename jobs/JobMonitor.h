@@ -88,11 +88,11 @@ public:
     class Worker;  // one run of the worker thread
 
 private:
-    std::shared_ptr<Shared> shared;
+    std::shared_ptr<Shared> m_Shared;
     // Serialises thread starts when AddJob is called from several threads.
-    std::mutex startLock;
-    WorkerStarter starter;
-    std::unique_ptr<WorkerThread> thread; // the latest run
+    std::mutex m_StartLock;
+    WorkerStarter m_Starter;
+    std::unique_ptr<WorkerThread> m_Thread; // the latest run
     // Earlier runs that had left their loop but not yet ended when the next began.
-    std::vector<std::unique_ptr<WorkerThread>> finishing;
+    std::vector<std::unique_ptr<WorkerThread>> m_Finishing;
 };
