@@ -13,8 +13,8 @@ constexpr int kMaxDeviceIdSize = 0xFFFF;
 } // namespace
 
 int ChannelSelect(MonitorChannel& channel) {
-    const bool byPrinter = !channel.printerName.empty();
-    const std::string& name = byPrinter ? channel.printerName : channel.portName;
+    const bool byPrinter = !channel.m_PrinterName.empty();
+    const std::string& name = byPrinter ? channel.m_PrinterName : channel.m_PortName;
     const int flag = byPrinter ? 1 : 0;
 
     DebugLog("ChannelSelect\n");
@@ -26,29 +26,29 @@ int ChannelSelect(MonitorChannel& channel) {
         return 0;
 
     DebugLog("ChanSel.GetStatChannel()\n");
-    if (selector.GetStatChannel(&channel.statChannel, &channel.statValue) != 0)
+    if (selector.GetStatChannel(&channel.m_StatChannel, &channel.m_StatValue) != 0)
         return 0;
 
-    KLApiBinding* binding = channel.binding;
+    KLApiBinding* binding = channel.m_pBinding;
     if (!binding || !binding->IsInitialized()) {
-        channel.statChannel = 0;
+        channel.m_StatChannel = 0;
         return -1;
     }
     DebugLog("KLOpenChannel()\n");
-    channel.m_hStat = binding->KLOpenChannel(flag, name.c_str(), channel.statChannel);
+    channel.m_hStat = binding->KLOpenChannel(flag, name.c_str(), channel.m_StatChannel);
     DebugLog("KLOpenChannel() m_hStat=%d\n", channel.m_hStat);
     if (channel.m_hStat == 0) {
-        channel.statChannel = 0;
+        channel.m_StatChannel = 0;
         return 0;
     }
-    binding->KLSetOption(channel.m_hStat, KL_OPTION_NOTIFY_WINDOW, &channel.window);
-    channel.firstEntryFlags = selector.FirstEntryFlags();
+    binding->KLSetOption(channel.m_hStat, KL_OPTION_NOTIFY_WINDOW, &channel.m_hWindow);
+    channel.m_FirstEntryFlags = selector.FirstEntryFlags();
     return 1;
 }
 
 std::string GetModelID(const MonitorChannel& channel, const char* printerName,
                        const char* portName) {
-    KLApiBinding* binding = channel.binding;
+    KLApiBinding* binding = channel.m_pBinding;
     DebugLog("KLGetDeviceID()\n");
     if (!binding || !binding->IsInitialized())
         return {};

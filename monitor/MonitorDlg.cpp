@@ -88,9 +88,9 @@ int CMonitorDlg::Run(const char* printerName, const char* portName, const char* 
     m_JobMapName = "V_KVRS_" + DisplayName();
     std::replace(m_JobMapName.begin(), m_JobMapName.end(), '\\', '/');
 
-    m_Channel.printerName = m_PrinterName;
-    m_Channel.portName = m_PortName;
-    m_Channel.binding = m_pBinding;
+    m_Channel.m_PrinterName = m_PrinterName;
+    m_Channel.m_PortName = m_PortName;
+    m_Channel.m_pBinding = m_pBinding;
     m_Recovery.SetPrinterName(m_PrinterName);
 
     // Without the ink library its control class is missing, and no dialog of
@@ -119,7 +119,7 @@ void CMonitorDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CMonitorDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    m_Channel.window = m_hWnd;
+    m_Channel.m_hWindow = m_hWnd;
     m_Recovery.SetOwner(m_hWnd);
 
     SetKvrMapValue(m_PrinterName.c_str(), m_PortName.c_str(),

@@ -225,7 +225,7 @@ void CMonitorDlg::StatusTick() {
         return;
     }
 
-    if (m_Channel.statChannel == 0 && iResult >= 0 && !OpenStatusChannel())
+    if (m_Channel.m_StatChannel == 0 && iResult >= 0 && !OpenStatusChannel())
         iResult = -1;
     if (iResult == -1)
         FollowUpReadError();
@@ -233,7 +233,7 @@ void CMonitorDlg::StatusTick() {
 
     if (iResult < 0)
         ShowCheckFailure(iResult);
-    else if (iResult == 1 && m_Channel.statChannel != 0 && (!m_bWaitingNotice || m_bPrinting))
+    else if (iResult == 1 && m_Channel.m_StatChannel != 0 && (!m_bWaitingNotice || m_bPrinting))
         GetPrinterStatus(m_bPrinting);
     DebugLog(" Total Status No. : %d\n", m_StatusNumber);
 
@@ -286,12 +286,12 @@ int CMonitorDlg::CheckWhileIdle() {
 bool CMonitorDlg::OpenStatusChannel() {
     if (m_bDebug) {
         m_bWaitingNotice = false;
-        m_Channel.statChannel = ChannelIdPreferred; // no device channel is opened
+        m_Channel.m_StatChannel = ChannelIdPreferred; // no device channel is opened
         return true;
     }
     if (ChannelSelect(m_Channel) < 1)
         return false;
-    if (m_Channel.firstEntryFlags & kSlowChannelBit)
+    if (m_Channel.m_FirstEntryFlags & kSlowChannelBit)
         m_IdleInterval *= 3;
     return true;
 }
@@ -351,7 +351,7 @@ int CMonitorDlg::GetStatusErrSwitch() {
 }
 
 int CMonitorDlg::GetPrinterStatus(int fromRegistry) {
-    const int channel = m_Channel.statChannel;
+    const int channel = m_Channel.m_StatChannel;
     int result = 0;
     if (ReadsTextReplies(channel) || fromRegistry) {
         ReplyRead read;
@@ -509,7 +509,7 @@ void CMonitorDlg::ShowInkLevels(int clear) {
         DisableInkArea(m_hWnd);
         return;
     }
-    if (ReadsTextReplies(m_Channel.statChannel) && m_Reply.inkCount == InkCount)
+    if (ReadsTextReplies(m_Channel.m_StatChannel) && m_Reply.inkCount == InkCount)
         ShowReportedLevels(m_hWnd, m_Reply);
     else
         DisableInkArea(m_hWnd);

@@ -17,10 +17,10 @@ protected:
     void SetUp() override {
         SimPrinter::ResetCalls();
         ASSERT_TRUE(binding_.IsInitialized()) << "the simulated KLAPI.DLL must be beside the test";
-        channel_.printerName = "Kestrel_K7";
-        channel_.portName = "USB001";
-        channel_.binding = &binding_;
-        channel_.window = reinterpret_cast<HWND>(0x1234);
+        channel_.m_PrinterName = "Kestrel_K7";
+        channel_.m_PortName = "USB001";
+        channel_.m_pBinding = &binding_;
+        channel_.m_hWindow = reinterpret_cast<HWND>(0x1234);
     }
     void TearDown() override {
         if (channel_.m_hStat) {
@@ -38,22 +38,22 @@ protected:
 TEST_F(ChannelSelectTest, OpensAndRegistersTheStatusChannel) {
     printer_.Channels({{ChannelIdRecord, 0x8004, 7}, {4, 0, 1}, {ChannelIdPreferred, S, 9}});
     EXPECT_EQ(ChannelSelect(channel_), 1);
-    EXPECT_EQ(channel_.statChannel, ChannelIdPreferred);
-    EXPECT_EQ(channel_.statValue, 9);
+    EXPECT_EQ(channel_.m_StatChannel, ChannelIdPreferred);
+    EXPECT_EQ(channel_.m_StatValue, 9);
     EXPECT_GT(channel_.m_hStat, 0);
-    EXPECT_EQ(channel_.firstEntryFlags, 0x8004); // from entry 0, not the chosen one
+    EXPECT_EQ(channel_.m_FirstEntryFlags, 0x8004); // from entry 0, not the chosen one
     EXPECT_EQ(SimPrinter::Calls("KLOpenChannel"), 1u);
     EXPECT_EQ(SimPrinter::Calls("KLSetOption"), 1u);
 }
 
 TEST_F(ChannelSelectTest, EmptyPrinterNameUsesThePort) {
-    channel_.printerName.clear();
+    channel_.m_PrinterName.clear();
     port_.Channels({{4, S, 3}});
     EXPECT_EQ(ChannelSelect(channel_), 1);
-    EXPECT_EQ(channel_.statChannel, 4);
-    channel_.portName.clear();
+    EXPECT_EQ(channel_.m_StatChannel, 4);
+    channel_.m_PortName.clear();
     MonitorChannel nothing;
-    nothing.binding = &binding_;
+    nothing.m_pBinding = &binding_;
     EXPECT_EQ(ChannelSelect(nothing), -1);
 }
 
@@ -66,7 +66,7 @@ TEST_F(ChannelSelectTest, NoQualifyingChannelOrFailedOpen) {
     printer_.Channels({{ChannelIdRecord, S, 1}});
     printer_.Fail("KLOpenChannel", 0);
     EXPECT_EQ(ChannelSelect(channel_), 0);
-    EXPECT_EQ(channel_.statChannel, 0); // cleared so the next attempt selects again
+    EXPECT_EQ(channel_.m_StatChannel, 0); // cleared so the next attempt selects again
     EXPECT_EQ(channel_.m_hStat, 0);
     EXPECT_EQ(SimPrinter::Calls("KLSetOption"), 0u);
 }
@@ -100,9 +100,9 @@ TEST_F(ChannelSelectTest, LibraryNotReady) {
     EXPECT_EQ(selector.GetResult(), -1);
     EXPECT_EQ(ChannelSelect(channel_), -1);
     SimPrinter::InitResult(0);
-    channel_.binding = nullptr;
+    channel_.m_pBinding = nullptr;
     EXPECT_EQ(ChannelSelect(channel_), -1);
-    EXPECT_EQ(channel_.statChannel, 0);
+    EXPECT_EQ(channel_.m_StatChannel, 0);
 }
 
 TEST_F(ChannelSelectTest, ModelFromTheDeviceId) {

@@ -195,7 +195,7 @@ TEST_F(MonitorWindowTest, StatusTicksShowTheMessageAndPictureOfEachState) {
         // The channel stays open across ticks; the model was checked once.
         d.Do([&](TestMonitorDlg& w) {
             EXPECT_NE(w.m_Channel.m_hStat, 0);
-            EXPECT_EQ(w.m_Channel.statChannel, 4);
+            EXPECT_EQ(w.m_Channel.m_StatChannel, 4);
         });
     });
 }

@@ -709,7 +709,7 @@ TEST_F(ScenarioTest, DebugSwitchTakesTheReplyFromTheDebugKey) {
             return w.m_StatusNumber == 32 && Item(w.m_hWnd, IDC_MESSAGE) == Text(3008);
         }));
         d.Do([](TestMonitorDlg& w) {
-            EXPECT_EQ(w.m_Channel.statChannel, 0x10010003);
+            EXPECT_EQ(w.m_Channel.m_StatChannel, 0x10010003);
             EXPECT_EQ(w.m_Channel.m_hStat, 0) << "no device channel is opened";
         });
         debug.Clear();
@@ -727,7 +727,7 @@ TEST_F(ScenarioTest, OtherReplyLayoutIsStatus35) {
     RunLive(dialog, VIEW_DETAIL, [&](TestMonitorDlg& d) {
         ASSERT_TRUE(Until(d, [](TestMonitorDlg& w) { return w.m_StatusNumber == 35; }));
         d.Do([&](TestMonitorDlg& w) {
-            EXPECT_EQ(w.m_Channel.statChannel, 0x02000001);
+            EXPECT_EQ(w.m_Channel.m_StatChannel, 0x02000001);
             EXPECT_EQ(w.m_ErrorNoticeState, 1);
             EXPECT_EQ(Item(w.m_hWnd, IDC_MESSAGE), Text(2001)) << "the display is unchanged";
         });

@@ -56,6 +56,6 @@ void CloseChannel(KLApiBinding& binding, int channel) {
 
 std::string ModelOfDevice(KLApiBinding& binding, int byPrinter, const char* name) {
     MonitorChannel channel;
-    channel.binding = &binding;
+    channel.m_pBinding = &binding;
     return GetModelID(channel, byPrinter ? name : "", byPrinter ? "" : name);
 }
