@@ -30,17 +30,17 @@ public:
     void StopAnimation();
     // Overlay icon from the current resource module; null clears it.
     int SetIcon(LPCSTR iconName, int rightOffset);
-    void SetPictureModule(HINSTANCE module) { pictureModule = module; }
+    void SetPictureModule(HINSTANCE module) { m_hPictureModule = module; }
 
     static constexpr UINT_PTR AnimationTimerId = 20;
     static constexpr UINT AnimationInterval = 500;
 
-    UINT PictureId() const noexcept { return pictureId; }
-    UINT FrameIndex() const noexcept { return frameIndex; }
-    int BlinkPhase() const noexcept { return blinkPhase; }
-    UINT_PTR AnimationTimer() const noexcept { return animationTimer; }
-    bool AnimationPaused() const noexcept { return animationPaused; }
-    LPCSTR IconName() const noexcept { return iconName; }
+    UINT PictureId() const noexcept { return m_PictureId; }
+    UINT FrameIndex() const noexcept { return m_FrameIndex; }
+    int BlinkPhase() const noexcept { return m_BlinkPhase; }
+    UINT_PTR AnimationTimer() const noexcept { return m_AnimationTimer; }
+    bool AnimationPaused() const noexcept { return m_AnimationPaused; }
+    LPCSTR IconName() const noexcept { return m_IconName; }
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -52,15 +52,15 @@ private:
     bool LocatePicture();
     void FreePalette();
 
-    LPCSTR iconName = nullptr;
-    int blitWidth = 0;
-    int blitHeight = 0;
-    UINT pictureId = 0;
-    int iconRightOffset = 0;
-    int blinkPhase = 0;
-    UniqueIcon iconHandle;
-    const unsigned char* bitmapHeader = nullptr;
-    DibLayout layout;
+    LPCSTR m_IconName = nullptr;
+    int m_BlitWidth = 0;
+    int m_BlitHeight = 0;
+    UINT m_PictureId = 0;
+    int m_IconRightOffset = 0;
+    int m_BlinkPhase = 0;
+    UniqueIcon m_Icon;
+    const unsigned char* m_BitmapHeader = nullptr;
+    DibLayout m_Layout;
     // A LOGPALETTE with room for 256 entries.
     struct PaletteBlock {
         WORD palVersion;
@@ -70,10 +70,10 @@ private:
     static_assert(offsetof(PaletteBlock, palPalEntry) == offsetof(LOGPALETTE, palPalEntry),
                   "the block is a LOGPALETTE with 256 entries");
     std::unique_ptr<PaletteBlock> m_Palette;
-    std::unique_ptr<UINT[]> frameList;
-    UINT frameIndex = 0;
-    UINT frameCount = 0;
-    UINT_PTR animationTimer = 0;
-    bool animationPaused = false;
-    HINSTANCE pictureModule = nullptr;
+    std::unique_ptr<UINT[]> m_FrameList;
+    UINT m_FrameIndex = 0;
+    UINT m_FrameCount = 0;
+    UINT_PTR m_AnimationTimer = 0;
+    bool m_AnimationPaused = false;
+    HINSTANCE m_hPictureModule = nullptr;
 };

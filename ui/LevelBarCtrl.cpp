@@ -18,34 +18,34 @@ void Fill(HDC dc, const RECT& rect, COLORREF colour) {
 } // namespace
 
 LevelBarCtrl::LevelBarCtrl()
-    : barColour(::GetSysColor(COLOR_WINDOWTEXT)), backColour(::GetSysColor(COLOR_WINDOW)) {
-    layout = ComputeLevelBar(ToBar(clientRect), value, minimum, maximum);
+    : m_BarColour(::GetSysColor(COLOR_WINDOWTEXT)), m_BackColour(::GetSysColor(COLOR_WINDOW)) {
+    m_Layout = ComputeLevelBar(ToBar(m_ClientRect), m_Value, m_Minimum, m_Maximum);
 }
 
 void LevelBarCtrl::Recompute(BOOL redraw) {
-    layout = ComputeLevelBar(ToBar(clientRect), value, minimum, maximum);
+    m_Layout = ComputeLevelBar(ToBar(m_ClientRect), m_Value, m_Minimum, m_Maximum);
     if (redraw && m_hWnd)
         Invalidate(FALSE);
 }
 
 void LevelBarCtrl::SetRange(int newMinimum, int newMaximum, BOOL redraw) {
-    minimum = newMinimum;
-    maximum = newMaximum;
+    m_Minimum = newMinimum;
+    m_Maximum = newMaximum;
     Recompute(redraw);
 }
 
 void LevelBarCtrl::SetPos(int newValue, BOOL redraw) {
-    value = newValue;
+    m_Value = newValue;
     Recompute(redraw);
 }
 
 void LevelBarCtrl::SetBarColor(COLORREF colour, BOOL redraw) {
-    barColour = colour;
+    m_BarColour = colour;
     Recompute(redraw);
 }
 
 void LevelBarCtrl::SetBackColor(COLORREF colour, BOOL redraw) {
-    backColour = colour;
+    m_BackColour = colour;
     Recompute(redraw);
 }
 
@@ -65,22 +65,22 @@ LRESULT LevelBarCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 void LevelBarCtrl::OnPaint() {
     RECT client = {};
     GetClientRect(&client);
-    if (!::EqualRect(&client, &clientRect)) {
-        clientRect = client;
+    if (!::EqualRect(&client, &m_ClientRect)) {
+        m_ClientRect = client;
         Recompute(FALSE);
     }
     CPaintDC paint(m_hWnd);
-    if (layout.empty) {
-        Fill(paint.get(), clientRect, backColour);
+    if (m_Layout.empty) {
+        Fill(paint.get(), m_ClientRect, m_BackColour);
         return;
     }
-    Fill(paint.get(), ToRect(layout.unfilled), backColour);
-    Fill(paint.get(), ToRect(layout.filled), barColour);
+    Fill(paint.get(), ToRect(m_Layout.unfilled), m_BackColour);
+    Fill(paint.get(), ToRect(m_Layout.filled), m_BarColour);
 }
 
 LRESULT LevelBarCtrl::OnSize(WPARAM wParam, LPARAM lParam) {
     LRESULT result = CStatic::WindowProc(WM_SIZE, wParam, lParam);
-    GetClientRect(&clientRect);
+    GetClientRect(&m_ClientRect);
     Recompute(TRUE);
     return result;
 }

@@ -17,7 +17,7 @@ public:
     void SetBarColor(COLORREF colour, BOOL redraw);
     void SetBackColor(COLORREF colour, BOOL redraw);
 
-    const LevelBarLayout& Layout() const noexcept { return layout; }
+    const LevelBarLayout& Layout() const noexcept { return m_Layout; }
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -27,11 +27,11 @@ private:
     void OnPaint();
     LRESULT OnSize(WPARAM wParam, LPARAM lParam);
 
-    int value = 0;
-    int maximum = 100;
-    int minimum = 0;
-    COLORREF barColour;
-    COLORREF backColour;
-    RECT clientRect = {};
-    LevelBarLayout layout;
+    int m_Value = 0;
+    int m_Maximum = 100;
+    int m_Minimum = 0;
+    COLORREF m_BarColour;
+    COLORREF m_BackColour;
+    RECT m_ClientRect = {};
+    LevelBarLayout m_Layout;
 };
