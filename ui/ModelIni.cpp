@@ -13,30 +13,30 @@ ModelIni::ModelIni(const char* model, int mode) {
         model = "";
     {
         Registry profile(HKEY_LOCAL_MACHINE, ProfileKeyPath);
-        file = profile.GetString(model, "", 256);
+        m_File = profile.GetString(model, "", 256);
     }
-    if (file.empty())
+    if (m_File.empty())
         return;
     if (mode == 1) {
         char chosen[260] = {};
         int length = sizeof chosen;
-        if (GetLanguageSection(chosen, &length, file.c_str()) >= 0) {
-            section = chosen;
-            valid = 1;
+        if (GetLanguageSection(chosen, &length, m_File.c_str()) >= 0) {
+            m_Section = chosen;
+            m_Valid = 1;
         }
         return;
     }
-    section = model;
-    valid = 1;
+    m_Section = model;
+    m_Valid = 1;
 }
 
 std::string ModelIni::GetString(const char* key, const char* defaultValue, int size) const {
     if (!defaultValue)
         defaultValue = "";
-    if (!valid || size <= 0)
+    if (!m_Valid || size <= 0)
         return defaultValue;
     std::vector<char> buffer(static_cast<size_t>(size), '\0');
-    DWORD got = ::GetPrivateProfileStringA(section.c_str(), key, defaultValue, buffer.data(),
-                                           static_cast<DWORD>(size), file.c_str());
+    DWORD got = ::GetPrivateProfileStringA(m_Section.c_str(), key, defaultValue, buffer.data(),
+                                           static_cast<DWORD>(size), m_File.c_str());
     return std::string(buffer.data(), std::min<size_t>(got, buffer.size() - 1));
 }

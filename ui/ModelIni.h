@@ -14,14 +14,14 @@ public:
     // The key's value (cut to size - 1 characters), or the default when not valid.
     std::string GetString(const char* key, const char* defaultValue, int size) const;
 
-    bool IsValid() const noexcept { return valid != 0; }
-    const std::string& File() const noexcept { return file; }
-    const std::string& Section() const noexcept { return section; }
+    bool IsValid() const noexcept { return m_Valid != 0; }
+    const std::string& File() const noexcept { return m_File; }
+    const std::string& Section() const noexcept { return m_Section; }
 
     static constexpr const char* ProfileKeyPath = "software\\VORNE\\KVR7\\Profile";
 
 private:
-    std::string file;
-    int valid = 0;
-    std::string section;
+    std::string m_File;
+    int m_Valid = 0;
+    std::string m_Section;
 };

@@ -2,14 +2,14 @@
 
 #include "framework/ResourceModule.h"
 
-ResText::ResText() : module(AfxGetResourceHandle()) {}
+ResText::ResText() : m_hModule(AfxGetResourceHandle()) {}
 
 int ResText::Load(UINT id) {
-    module = AfxGetResourceHandle();
+    m_hModule = AfxGetResourceHandle();
     char buffer[Capacity] = {};
-    int length = ::LoadStringA(module, id, buffer, Capacity);
+    int length = ::LoadStringA(m_hModule, id, buffer, Capacity);
     if (length < 0 || length >= Capacity)
         length = 0;
-    text.assign(buffer, static_cast<size_t>(length));
+    m_Text.assign(buffer, static_cast<size_t>(length));
     return length != 0 ? 1 : 0;
 }

@@ -12,12 +12,12 @@ public:
 
     // 1 when the loaded string is not empty; a missing string leaves "".
     int Load(UINT id);
-    const char* Text() const { return text.c_str(); }
-    void Assign(const std::string& value) { text = value; }
+    const char* Text() const { return m_Text.c_str(); }
+    void Assign(const std::string& value) { m_Text = value; }
 
     static constexpr int Capacity = 1024;
 
 private:
-    std::string text;
-    HINSTANCE module;
+    std::string m_Text;
+    HINSTANCE m_hModule;
 };

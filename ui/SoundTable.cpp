@@ -19,29 +19,29 @@ bool EndsWithWavNoCase(const std::string& name) {
 }
 } // namespace
 
-SoundTable::SoundTable(const char* model) : names(Entries) {
+SoundTable::SoundTable(const char* model) : m_Names(Entries) {
     ModelIni ini(model, 1);
     for (int n = 1; n < Entries; ++n) {
         char key[16];
         std::snprintf(key, sizeof key, "%s%03d", "WVV", n);
-        names[static_cast<size_t>(n)] = ini.GetString(key, "", 256);
+        m_Names[static_cast<size_t>(n)] = ini.GetString(key, "", 256);
     }
     const std::string commonKey = CurrentCommonKeyPath();
     if (commonKey.empty())
         ShowCommonKeyNotice();
     Registry common(HKEY_LOCAL_MACHINE, commonKey.c_str());
-    installDirectory = common.GetString("InstallPath", "", 256);
-    ready = installDirectory.empty() ? 0 : 1;
+    m_InstallDirectory = common.GetString("InstallPath", "", 256);
+    m_Ready = m_InstallDirectory.empty() ? 0 : 1;
 }
 
 std::string SoundTable::PathFor(int n) const {
     // Negative numbers are refused before they can index the table.
-    if (!ready || n < 0 || n >= Entries)
+    if (!m_Ready || n < 0 || n >= Entries)
         return {};
-    const std::string& name = names[static_cast<size_t>(n)];
+    const std::string& name = m_Names[static_cast<size_t>(n)];
     if (name.empty() || !EndsWithWavNoCase(name))
         return {};
-    return installDirectory + "\\" + name;
+    return m_InstallDirectory + "\\" + name;
 }
 
 int SoundTable::Play(int n) const {

@@ -11,7 +11,7 @@ class SoundTable : public CObject {
 public:
     explicit SoundTable(const char* model);
 
-    int IsReady() const noexcept { return ready; }
+    int IsReady() const noexcept { return m_Ready; }
     // 1 when playback of sound n was started, else 0. Numbers outside 1..999, empty
     // names and names that do not end in "wav" play nothing.
     int Play(int n) const;
@@ -21,9 +21,9 @@ public:
     static constexpr int Entries = 1000;
 
 private:
-    int ready = 0;
-    std::string installDirectory;
-    std::vector<std::string> names;
+    int m_Ready = 0;
+    std::string m_InstallDirectory;
+    std::vector<std::string> m_Names;
 };
 
 // Stops every sound this process plays.

@@ -14,11 +14,11 @@ VersionDialog::VersionDialog() : CDialog(TemplateId) {}
 
 void VersionDialog::DoDataExchange(CDataExchange* dx) {
     CDialog::DoDataExchange(dx);
-    DDX_Control(dx, ModelControl, modelVersion);
-    DDX_Control(dx, CoreControl, coreVersion);
-    DDX_Control(dx, LibraryControl, libraryVersion);
-    DDX_Control(dx, KlapiControl, klapiVersion);
-    DDX_Control(dx, AgentControl, agentVersion);
+    DDX_Control(dx, ModelControl, m_ModelVersion);
+    DDX_Control(dx, CoreControl, m_CoreVersion);
+    DDX_Control(dx, LibraryControl, m_LibraryVersion);
+    DDX_Control(dx, KlapiControl, m_KlapiVersion);
+    DDX_Control(dx, AgentControl, m_AgentVersion);
 }
 
 void VersionDialog::ShowVersion(CStatic& control, const char* version) {
@@ -42,17 +42,17 @@ BOOL VersionDialog::OnInitDialog() {
     if (!iniPath.empty()) {
         char value[SettingsStringSize] = {};
         if (SettingsGetString(iniPath.c_str(), modelId.c_str(), "VRWVER", value) == 0)
-            ShowVersion(modelVersion, value);
+            ShowVersion(m_ModelVersion, value);
     }
 
     char version[ProductVersionSize];
     if (GetFileProductVersion(CorePath().c_str(), version))
-        ShowVersion(coreVersion, version);
+        ShowVersion(m_CoreVersion, version);
 
     char ownPath[MAX_PATH] = {};
     DWORD length = ::GetModuleFileNameA(AfxGetInstanceHandle(), ownPath, sizeof ownPath);
     if (length > 0 && length < sizeof ownPath && GetFileProductVersion(ownPath, version))
-        ShowVersion(libraryVersion, version);
+        ShowVersion(m_LibraryVersion, version);
 
     {
         Registry info(HKEY_LOCAL_MACHINE, "software\\VORNE\\KLAPIInfo");
@@ -61,11 +61,11 @@ BOOL VersionDialog::OnInitDialog() {
             if (klapi.empty())
                 klapi = info.GetString("Version", "", 256);
             if (!klapi.empty())
-                ShowVersion(klapiVersion, klapi.c_str());
+                ShowVersion(m_KlapiVersion, klapi.c_str());
         }
     }
 
     if (GetFileProductVersion(AgentPath().c_str(), version))
-        ShowVersion(agentVersion, version);
+        ShowVersion(m_AgentVersion, version);
     return TRUE;
 }

@@ -24,9 +24,9 @@ protected:
 private:
     static void ShowVersion(CStatic& control, const char* version);
 
-    CStatic modelVersion;
-    CStatic coreVersion;
-    CStatic libraryVersion;
-    CStatic klapiVersion;
-    CStatic agentVersion;
+    CStatic m_ModelVersion;
+    CStatic m_CoreVersion;
+    CStatic m_LibraryVersion;
+    CStatic m_KlapiVersion;
+    CStatic m_AgentVersion;
 };
