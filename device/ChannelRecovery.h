@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <utility>
 
 #include "framework/CObject.h"
 
@@ -30,9 +31,8 @@ public:
 
     ChannelRecovery() = default;
     explicit ChannelRecovery(RecoveryMessages* messages) : m_Messages(messages) {}
-    ChannelRecovery(HWND owner, const std::string& printerName,
-                    RecoveryMessages* messages = nullptr)
-        : m_Messages(messages), m_Owner(owner), m_PrinterName(printerName) {}
+    ChannelRecovery(HWND owner, std::string printerName, RecoveryMessages* messages = nullptr)
+        : m_Messages(messages), m_Owner(owner), m_PrinterName(std::move(printerName)) {}
 
     void SetOwner(HWND window) { m_Owner = window; }
     void SetPrinterName(const std::string& name) { m_PrinterName = name; }
@@ -54,7 +54,7 @@ public:
     static std::string SetupToolCommand(const std::string& installDir,
                                         const std::string& driverName, HWND owner);
 
-    static constexpr ULONGLONG ToolAnswerWaitMs = 3 * 60 * 1000;
+    static constexpr ULONGLONG ToolAnswerWaitMs = 3ULL * 60 * 1000;
     // The millisecond clock the wait is measured with; tests move it on.
     using Clock = ULONGLONG(WINAPI*)();
     void SetClock(Clock now) { m_Clock = now ? now : &::GetTickCount64; }

@@ -161,9 +161,7 @@ void MarkInkWarnings(HWND dialog, PrinterStatus& reply, std::uint32_t mask) {
     PutInkLevels(reply, block);
     for (int ink = 0; ink < InkCount; ++ink) {
         WPARAM mark = 0;
-        if (mask & AllInksBit)
-            mark = INK_SET_EMPTY;
-        else if (mask & (0x0040u << ink))
+        if (mask & (AllInksBit | (0x0040u << ink)))
             mark = INK_SET_EMPTY;
         else if (mask & (0x0001u << ink))
             mark = INK_SET_WARNING;

@@ -39,9 +39,8 @@ int FindPrinterKey(const char* name, int selector, char* path) {
         Registry printer(base.Handle(), subkey.c_str());
         std::string keyName = printer.GetString("Name", "", kStringSize);
         if (!keyName.empty() && lstrcmpiA(keyName.c_str(), name) == 0) {
-            std::memcpy(path, basePath, baseLength);
-            path[baseLength] = '\\';
-            std::memcpy(path + baseLength + 1, subkey.c_str(), subkey.size() + 1);
+            const std::string full = std::string(basePath, baseLength) + '\\' + subkey;
+            std::memcpy(path, full.c_str(), full.size() + 1); // with its NUL; size checked above
             return 0;
         }
     }

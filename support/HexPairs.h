@@ -10,10 +10,10 @@ namespace hexpairs {
 constexpr std::uint8_t kNotDigit = 0xFF;
 
 struct DigitTable {
-    std::uint8_t value[256];
-    constexpr DigitTable() : value() {
-        for (int c = 0; c < 256; ++c)
-            value[c] = kNotDigit;
+    std::uint8_t value[256]{};
+    constexpr DigitTable() {
+        for (std::uint8_t& v : value)
+            v = kNotDigit;
         for (int c = '0'; c <= '9'; ++c)
             value[c] = static_cast<std::uint8_t>(c - '0');
         for (int c = 'A'; c <= 'F'; ++c) {

@@ -56,7 +56,8 @@ std::string Registry::EnumValue(DWORD index) const {
     return std::string(name, strnlen(name, sizeof name));
 }
 
-int Registry::DeleteKey(const char* subkey) {
+// Recursive: as deep as the registry nests keys, which the registry itself limits.
+int Registry::DeleteKey(const char* subkey) { // NOLINT(misc-no-recursion)
     if (!m_Key)
         return 0;
     {
@@ -116,8 +117,9 @@ std::string Registry::GetString(const char* name, const char* defaultValue, DWOR
 int Registry::SetString(const char* name, const char* value) {
     if (!m_Key || !value)
         return 0;
+    const std::size_t bytes = strlen(value) + 1; // with its NUL
     return ::RegSetValueExA(m_Key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                            static_cast<DWORD>(strlen(value) + 1)) == ERROR_SUCCESS
+                            static_cast<DWORD>(bytes)) == ERROR_SUCCESS
                ? 1
                : 0;
 }
