@@ -261,10 +261,12 @@ TEST_F(HostFault, CloseWhileThePrintManagerHangs) {
 using GetJobFn = BOOL(WINAPI*)(HANDLE, DWORD, DWORD, LPBYTE, DWORD, LPDWORD);
 GetJobFn g_getJob = nullptr;
 std::atomic<int> g_slowCalls{0};
+std::atomic<int> g_slowCallsDone{0};
 BOOL WINAPI SlowGetJob(HANDLE printer, DWORD id, DWORD level, LPBYTE buffer, DWORD size,
                        LPDWORD needed) {
     ++g_slowCalls;
-    ::Sleep(4000);
+    ::Sleep(4000); // the slow spooler itself
+    ++g_slowCallsDone;
     return g_getJob(printer, id, level, buffer, size, needed);
 }
 
@@ -283,12 +285,21 @@ TEST_F(HostFault, CloseWhileTheSpoolerIsSlow) {
     ASSERT_TRUE(window);
     ASSERT_TRUE(WaitUntil([&] { return g_slowCalls > calls; }, 10000))
         << "the job monitor asks the spooler about its job";
-    for (int i = 0; i < 6; ++i) {
-        DWORD_PTR answer = 0;
-        EXPECT_TRUE(::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer))
-            << "the window waited for the spooler";
-        ::Sleep(200);
-    }
+    // The window answers while the worker is inside the slow call; it is
+    // closed while that call still runs.
+    bool stalled = false;
+    int answered = 0;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            DWORD_PTR answer = 0;
+            stalled = !::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer);
+            if (!stalled && g_slowCalls > g_slowCallsDone)
+                ++answered;
+            return stalled || answered >= 20;
+        },
+        15000));
+    EXPECT_FALSE(stalled) << "the window waited for the spooler";
+    EXPECT_GT(g_slowCalls.load(), g_slowCallsDone.load()) << "closed during the slow call";
     const auto closedAt = CloseAndWaitGone(window);
     ExpectReturn(call, 30000, "slow spooler");
     EXPECT_LT(MsBetween(closedAt, call.ReturnedAt()), kReturnLimitMs);

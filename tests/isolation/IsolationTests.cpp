@@ -25,6 +25,7 @@
 #include "companions/klapi/SimStore.h"
 #include "support/Registry.h"
 #include "tests/common/HostUsage.h"
+#include "tests/monitor/WaitUntil.h"
 
 #ifdef PQIF_WITH_PRINT_MANAGER
 #include "PmTestSupport.h"
@@ -282,10 +283,25 @@ std::string RunWindows(const Library& library, const std::vector<WindowPlan>& pl
         std::lock_guard<std::mutex> hold(guard);
         windows[i] = hwnd;
     }
+    // Waits until the checker has read every live window `times` more times
+    // (and made it read its status as often).
+    auto checkedAgain = [&](int times) {
+        std::vector<int> from;
+        {
+            std::lock_guard<std::mutex> hold(guard);
+            from = checks;
+        }
+        return WaitUntil([&] {
+            std::lock_guard<std::mutex> hold(guard);
+            for (size_t i = 0; i < windows.size(); ++i)
+                if (windows[i] && checks[i] < from[i] + times)
+                    return false;
+            return true;
+        });
+    };
     // Every window lives beside every other for a while.
-    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (std::chrono::steady_clock::now() < until)
-        ::Sleep(50);
+    if (!checkedAgain(25))
+        failures += "the windows were not all read while open together; ";
 
     for (size_t i : closeOrder) {
         HWND hwnd;
@@ -302,7 +318,8 @@ std::string RunWindows(const Library& library, const std::vector<WindowPlan>& pl
             windows[i] = nullptr;
         }
         // The others go on after this one ended, and read their texts again.
-        ::Sleep(400);
+        if (!checkedAgain(10))
+            failures += "after window " + std::to_string(i) + " the others were not read again; ";
     }
     checking.store(false);
     checker.join();
@@ -452,8 +469,11 @@ protected:
     LONG RunAndClose(const std::function<LONG()>& launch, bool visible = true) {
         HostThread thread(launch);
         if (HWND hwnd = WaitForWindow(thread.Id(), 30000, visible)) {
-            ::PostMessageA(hwnd, WM_TIMER, kStatusTimer, 0);
-            ::Sleep(300);
+            // A status tick, done when the call returns: what it loads is loaded.
+            DWORD_PTR answer = 0;
+            EXPECT_TRUE(
+                ::SendMessageTimeoutA(hwnd, WM_TIMER, kStatusTimer, 0, SMTO_NORMAL, 30000, &answer))
+                << "the window took its status tick";
             window_caption_ = TextOf(hwnd);
             ::PostMessageA(hwnd, WM_CLOSE, 0, 0);
         }
