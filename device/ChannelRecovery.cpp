@@ -8,7 +8,6 @@
 #include "framework/Handles.h"
 #include "support/Platform.h"
 #include "support/Registry.h"
-#include "support/ViewType.h"
 
 namespace {
 // Started without waiting for the tool to become idle: the window waits for
@@ -36,7 +35,7 @@ void ChannelRecovery::ShowMessage(UINT textId) const {
         m_Messages->ShowRecoveryMessage(textId);
 }
 
-void ChannelRecovery::RecoverChannel(int view) {
+void ChannelRecovery::RecoverChannel(ViewType view) {
     if (m_State != NotTried)
         return;
     if (IsRouterComplete()) {

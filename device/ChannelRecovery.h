@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "framework/CObject.h"
+#include "support/ViewType.h"
 
 // What the repair tells the user goes through its window: the device layer
 // shows nothing itself. textId is a string-table text of the current resource
@@ -39,7 +40,7 @@ public:
     void SetMessages(RecoveryMessages* sink) { m_Messages = sink; }
 
     // view: the ViewType shown now.
-    void RecoverChannel(int view);
+    void RecoverChannel(ViewType view);
     // The tool's answer; one that comes while no answer is awaited is ignored.
     void OnSetupResult(WPARAM wParam, LPARAM lParam);
 

@@ -332,7 +332,7 @@ void CMonitorDlg::FollowUpReadError() {
         ShowErrorNotice();
     }
     if (m_Recovery.State() == ChannelRecovery::NotTried)
-        m_Recovery.RecoverChannel(m_View);
+        m_Recovery.RecoverChannel(static_cast<ViewType>(m_View));
 }
 
 // The model's "EnableGetStatusErr" counts only once the printer has given a good

@@ -82,7 +82,7 @@ protected:
     void TearDown() override { WaitForToolsToEnd(); }
     // A repair whose tool (the double, answering nowhere) was started.
     static void StartTool(ChannelRecovery& recovery) {
-        recovery.RecoverChannel(2);
+        recovery.RecoverChannel(VIEW_DETAIL);
         EXPECT_EQ(recovery.State(), ChannelRecovery::AwaitingTool);
     }
     static void ExpectOneBox(const ToldMessages& watcher, UINT id) {
@@ -110,7 +110,7 @@ TEST_F(RecoveryFixture, CompleteRouterNeedsNoRepairAndAsksNothing) {
     Router({"LPT1:", "KLPIP_192.0.2.7", "IPX_0001"});
     ToldMessages watcher;
     ChannelRecovery recovery(nullptr, SpoolerPrinter, &watcher);
-    recovery.RecoverChannel(1);
+    recovery.RecoverChannel(VIEW_POPUP);
     EXPECT_EQ(recovery.State(), ChannelRecovery::NotNeeded);
     EXPECT_TRUE(watcher.ids.empty()) << "KLAPIRECOVER was not even read";
 }
@@ -123,7 +123,7 @@ TEST_F(RecoveryFixture, RepairNotAllowedIsRefusedQuietly) {
             common.SetDword("KLAPIRECOVER", 0);
         ToldMessages watcher;
         ChannelRecovery recovery(nullptr, SpoolerPrinter, &watcher);
-        recovery.RecoverChannel(2);
+        recovery.RecoverChannel(VIEW_DETAIL);
         EXPECT_EQ(recovery.State(), ChannelRecovery::Refused);
         EXPECT_TRUE(watcher.ids.empty());
     }
@@ -132,18 +132,18 @@ TEST_F(RecoveryFixture, RepairNotAllowedIsRefusedQuietly) {
 TEST_F(RecoveryFixture, PopupViewTellsTheUserAndStartsNothing) {
     ToldMessages watcher;
     ChannelRecovery recovery(nullptr, SpoolerPrinter, &watcher);
-    recovery.RecoverChannel(1);
+    recovery.RecoverChannel(VIEW_POPUP);
     EXPECT_EQ(recovery.State(), ChannelRecovery::Refused);
     ExpectOneBox(watcher, 1228);
     EXPECT_EQ(ToolRuns(), 0u);
-    recovery.RecoverChannel(2);
+    recovery.RecoverChannel(VIEW_DETAIL);
     EXPECT_EQ(ToolRuns(), 0u) << "a refused repair is never tried again";
 }
 
 TEST_F(RecoveryFixture, ProgressMeterLeavesTheRepairForLater) {
     ToldMessages watcher;
     ChannelRecovery recovery(nullptr, SpoolerPrinter, &watcher);
-    recovery.RecoverChannel(3);
+    recovery.RecoverChannel(VIEW_PROGRESS);
     EXPECT_EQ(recovery.State(), ChannelRecovery::NotTried);
     EXPECT_TRUE(watcher.ids.empty());
 }
@@ -166,7 +166,7 @@ TEST_F(RecoveryFixture, NonAdministratorIsToldAndNothingStarts) {
     {
         ToldMessages watcher;
         ChannelRecovery recovery(nullptr, SpoolerPrinter, &watcher);
-        recovery.RecoverChannel(2);
+        recovery.RecoverChannel(VIEW_DETAIL);
         EXPECT_EQ(recovery.State(), ChannelRecovery::Refused);
         ExpectOneBox(watcher, 1235);
     }
@@ -184,12 +184,12 @@ TEST_F(RecoveryFixture, MissingToolDirectoryOrPrinterEndsQuietly) {
     parent.DeleteKey("KLAPIInfo");
     ToldMessages watcher;
     ChannelRecovery noTool(nullptr, SpoolerPrinter, &watcher);
-    noTool.RecoverChannel(2);
+    noTool.RecoverChannel(VIEW_DETAIL);
     EXPECT_EQ(noTool.State(), ChannelRecovery::Refused);
 
     klapi.SetString("InstallDir", UiTestDir());
     ChannelRecovery noPrinter(nullptr, "Pqif Printer That Does Not Exist", &watcher);
-    noPrinter.RecoverChannel(2);
+    noPrinter.RecoverChannel(VIEW_DETAIL);
     EXPECT_EQ(noPrinter.State(), ChannelRecovery::Refused);
     EXPECT_TRUE(watcher.ids.empty());
     EXPECT_EQ(ToolRuns(), 0u);
@@ -265,7 +265,7 @@ TEST_F(SpoolerRecovery, SetupToolRoundTrip) {
         tool.SetDword("Bits", static_cast<DWORD>(bits));
         g_answer = -1;
         ChannelRecovery recovery(window, SpoolerPrinter);
-        recovery.RecoverChannel(2);
+        recovery.RecoverChannel(VIEW_DETAIL);
         ASSERT_EQ(recovery.State(), ChannelRecovery::AwaitingTool);
 
         char expected[512];
@@ -291,7 +291,7 @@ TEST_F(SpoolerRecovery, SetupToolRoundTrip) {
             EXPECT_EQ(recovery.State(), ChannelRecovery::Refused);
             ExpectOneBox(watcher, 1233);
         }
-        recovery.RecoverChannel(2);
+        recovery.RecoverChannel(VIEW_DETAIL);
         EXPECT_EQ(recovery.State() == ChannelRecovery::NotTried, false);
     }
     EXPECT_EQ(ToolRuns(), 2u);
@@ -339,7 +339,7 @@ TEST_F(SpoolerRecovery, SilentToolIsGivenUpOnAfterTheWait) {
     g_now = 1000000;
     ChannelRecovery recovery(nullptr, SpoolerPrinter);
     recovery.SetClock(&FakeNow);
-    recovery.RecoverChannel(2);
+    recovery.RecoverChannel(VIEW_DETAIL);
     ASSERT_EQ(recovery.State(), ChannelRecovery::AwaitingTool);
     g_now += ChannelRecovery::ToolAnswerWaitMs - 1;
     EXPECT_TRUE(recovery.AwaitsTool());
@@ -350,7 +350,7 @@ TEST_F(SpoolerRecovery, SilentToolIsGivenUpOnAfterTheWait) {
     recovery.SetMessages(&watcher);
     recovery.OnSetupResult(0, 0x200000);
     EXPECT_TRUE(watcher.ids.empty()) << "a late answer is not shown";
-    recovery.RecoverChannel(2);
+    recovery.RecoverChannel(VIEW_DETAIL);
     EXPECT_EQ(ToolRuns(), 1u) << "and the repair is not tried again";
 }
 
@@ -362,7 +362,7 @@ TEST_F(SpoolerRecovery, ToolFolderMustBeAbsolute) {
     for (const char* folder : {".", "", "KLAPI"}) {
         klapi.SetString("InstallDir", folder);
         ChannelRecovery recovery(nullptr, SpoolerPrinter);
-        recovery.RecoverChannel(2);
+        recovery.RecoverChannel(VIEW_DETAIL);
         EXPECT_EQ(recovery.State(), ChannelRecovery::Refused) << folder;
     }
     ::SetCurrentDirectoryA(previous);
